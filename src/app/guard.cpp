@@ -1,0 +1,38 @@
+#include "app/guard.h"
+
+#include "app/messages.h"
+
+namespace doumteo {
+
+namespace {
+// Windows compares file names without regard to case; a product started as
+// PRODUCT.EXE is still the product.
+bool sameFileName(const std::wstring& a, const std::wstring& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    auto fold = [](wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
+    if (fold(a[i]) != fold(b[i])) return false;
+  }
+  return true;
+}
+}  // namespace
+
+bool IsProductRunning(const Services& s, const ProductProfile& profile) {
+  ShowWarning(s.messages, profile,
+              L"프로그램이 실행중 인지 확인 하여 주십시요.\r\n\r\n\r\n"
+              L"먄약 프로그램 실행 중에 재설치 및 DB AS접수 , 환경설정 복원\r\n\r\n"
+              L"재설치 및 DB AS접수가 완벽하게 이루어 지지 않습니다.\r\n\r\n"
+              L"벨토소프트의 모든 프로그램을 종료하여 주십시요.");
+  const auto processes = s.processes.snapshot();
+  if (!processes) return false;
+  for (const auto& name : *processes) {
+    // ".exe" alone (no Exefile setting) names no product.
+    if (profile.exeFile != L".exe" && sameFileName(name, profile.exeFile)) {
+      ShowInfo(s.messages, profile, L"벨토소프트의 모든 프로그램을 종료하여 주십시요.");
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace doumteo

@@ -1,0 +1,205 @@
+#pragma once
+// Small interfaces for everything outside the program. Flows are written
+// against these; WinMain builds the Win32 adapters once, and unit tests pass
+// the fakes of tests/fakes.
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/failure.h"
+
+namespace doumteo {
+
+// ---- message boxes -------------------------------------------------------
+
+enum class MsgButtons { Ok, YesNo };
+enum class MsgIcon { None, Information, Exclamation, Question };
+enum class Answer { Ok = 1, Yes = 6, No = 7 };
+
+struct MessageRequest {
+  std::wstring text;
+  std::wstring title;
+  MsgButtons buttons = MsgButtons::Ok;
+  MsgIcon icon = MsgIcon::None;
+  bool defaultIsNo = false;  // YesNo only: the second button is the default
+};
+
+class MessageBoxPort {
+ public:
+  virtual ~MessageBoxPort() = default;
+  // Shows a modal message box and returns the button pressed.
+  virtual Answer show(const MessageRequest& request) = 0;
+};
+
+// ---- raw registry (ANSI entry points) ------------------------------------
+
+using RegHandle = std::uintptr_t;  // 0 = none
+
+namespace reg {
+inline constexpr RegHandle kHkeyClassesRoot = 0x80000000u;
+inline constexpr RegHandle kHkeyCurrentUser = 0x80000001u;
+inline constexpr RegHandle kHkeyLocalMachine = 0x80000002u;
+inline constexpr RegHandle kHkeyUsers = 0x80000003u;
+inline constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4,
+                               kDwordBigEndian = 5, kLink = 6, kMultiSz = 7;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F, kKeyQueryValue = 0x1;
+inline constexpr long kSuccess = 0, kFileNotFound = 2, kMoreData = 234, kNoMoreItems = 259;
+}  // namespace reg
+
+// Mirrors the advapi32 calls the program makes, with names already in the
+// ANSI code page (bytes). Results are Win32 error codes (0 = success).
+class RegistryApi {
+ public:
+  virtual ~RegistryApi() = default;
+  virtual long openKey(RegHandle root, const std::string& path, std::uint32_t access, RegHandle& out) = 0;
+  virtual long createKey(RegHandle root, const std::string& path, RegHandle& out) = 0;
+  virtual long closeKey(RegHandle key) = 0;
+  // name == nullopt addresses the default value. data == nullptr asks only
+  // for type and size. size is in/out (bytes).
+  virtual long queryValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t* type,
+                          std::uint8_t* data, std::uint32_t* size) = 0;
+  virtual long setValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t type,
+                        const std::uint8_t* data, std::uint32_t size) = 0;
+  // RegEnumKeyA into a buffer of bufferSize bytes (NUL-terminated on success).
+  virtual long enumKey(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) = 0;
+  // RegEnumValueA name only; length is in/out (characters, without the NUL).
+  virtual long enumValue(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t& length) = 0;
+  virtual long deleteValue(RegHandle key, const std::optional<std::string>& name) = 0;
+  virtual long deleteKey(RegHandle root, const std::string& path) = 0;
+};
+
+// ---- application settings ------------------------------------------------
+
+// Per-user settings stored as REG_SZ under
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<app>\<section>.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  virtual std::wstring get(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+                           const std::wstring& defaultValue = L"") = 0;
+  // Creates what is missing. Throws Failure when the value cannot be written
+  // or app/section is empty.
+  virtual void save(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+                    const std::wstring& value) = 0;
+  // Throws Failure when the setting does not exist.
+  virtual void deleteSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key) = 0;
+  // Removes the application's key with all sections. Throws Failure when it
+  // does not exist or app is empty.
+  virtual void deleteApp(const std::wstring& app) = 0;
+};
+
+// ---- programs and the shell ----------------------------------------------
+
+class ShellPort {
+ public:
+  virtual ~ShellPort() = default;
+  // ShellExecuteA(no owner, "Open", file, parameters, directory, SW_SHOWNORMAL).
+  // The result is never examined, so there is none.
+  virtual void shellOpen(const std::wstring& file, const std::wstring& parameters,
+                         const std::wstring& directory) = 0;
+  // Starts a command line (found through the search path) in a normal,
+  // focused window without waiting. False when it could not be started.
+  virtual bool startProgram(const std::wstring& commandLine) = 0;
+};
+
+class ProcessListPort {
+ public:
+  virtual ~ProcessListPort() = default;
+  // Executable names of the running processes, first record first; nullopt
+  // when no snapshot could be taken.
+  virtual std::optional<std::vector<std::wstring>> snapshot() = 0;
+};
+
+// ---- files ---------------------------------------------------------------
+
+class FileSystemPort {
+ public:
+  virtual ~FileSystemPort() = default;
+  // The folder of the running executable, without a trailing separator.
+  virtual std::wstring programFolder() = 0;
+  // File lookup: true when path names an ordinary file (or, with
+  // includeFolders, a folder). Throws Failure when the lookup itself fails.
+  virtual bool exists(const std::wstring& path, bool includeFolders = false) = 0;
+  // Ordinary files (no folders, hidden or system files) in folder matching
+  // pattern, names only, in the system's listing order. Empty when the
+  // folder is missing or unreadable.
+  virtual std::vector<std::wstring> listFiles(const std::wstring& folder, const std::wstring& pattern) = 0;
+  virtual void copyFile(const std::wstring& from, const std::wstring& to) = 0;  // replaces; throws
+  virtual void createFolder(const std::wstring& path) = 0;                      // throws
+  virtual void setCurrentFolder(const std::wstring& path) = 0;                  // throws
+  // The bytes of the first line (up to CR or LF) of a file. Throws Failure:
+  // 53 when it cannot be opened, 6 when the line is longer than kMaxLine.
+  virtual std::string readFirstLine(const std::wstring& path) = 0;
+  static constexpr std::size_t kMaxLine = 16u * 1024u * 1024u;
+};
+
+// ---- clock ---------------------------------------------------------------
+
+struct LocalTime {
+  std::uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0, hour = 0, minute = 0, second = 0,
+                milliseconds = 0;
+  bool operator==(const LocalTime&) const = default;
+};
+
+class ClockPort {
+ public:
+  virtual ~ClockPort() = default;
+  virtual LocalTime now() = 0;
+  // SetLocalTime. Throws Failure with the system's error when it refuses.
+  virtual void setLocalTime(const LocalTime& time) = 0;
+  virtual void sleep(unsigned milliseconds) = 0;
+};
+
+// ---- automation objects --------------------------------------------------
+
+// The browser automation object; every member throws Failure when the call
+// fails (including a member the object does not have).
+class BrowserObject {
+ public:
+  virtual ~BrowserObject() = default;
+  virtual void setVisible(bool visible) = 0;
+  virtual void setFocus() = 0;
+  virtual void navigate(const std::wstring& url) = 0;
+};
+
+class BrowserPort {
+ public:
+  virtual ~BrowserPort() = default;
+  // Creates "InternetExplorer.Application"; throws Failure when it cannot.
+  virtual std::unique_ptr<BrowserObject> create() = 0;
+};
+
+class DbConnection {
+ public:
+  virtual ~DbConnection() = default;
+  virtual void setConnectionString(const std::wstring& text) = 0;
+  virtual void setConnectionTimeout(long seconds) = 0;
+  virtual void setCursorLocation(long location) = 0;
+  virtual void open() = 0;                                // empty arguments, options -1
+  virtual void executeAndClose(const std::wstring& sql) = 0;  // runs and closes the recordset
+};
+
+class DatabasePort {
+ public:
+  virtual ~DatabasePort() = default;
+  // Creates an ADODB.Connection; throws Failure when it cannot.
+  virtual std::unique_ptr<DbConnection> createConnection() = 0;
+};
+
+// ---- the aggregate -------------------------------------------------------
+
+struct Services {
+  MessageBoxPort& messages;
+  RegistryApi& registry;
+  SettingsStore& settings;
+  ShellPort& shell;
+  ProcessListPort& processes;
+  FileSystemPort& files;
+  ClockPort& clock;
+  BrowserPort& browser;
+  DatabasePort& database;
+};
+
+}  // namespace doumteo
