@@ -1,0 +1,191 @@
+#include "app/frm_main_win.h"
+
+#include "app/messages.h"
+#include "build_config.h"
+#include "resource_ids.h"
+
+namespace doumteo {
+
+using ui::ControlSpec;
+using ui::Font;
+using ui::Kind;
+
+// Per-run state of the commands (the connection of the database test, the
+// once-per-run backup start).
+struct MainState {};
+
+namespace {
+
+const wchar_t* const kContactLines[9] = {
+    L"본사 : 서울특별시 가상구 예시로 123 벨토빌딩 4층 (예시 주소)",
+    L"지사 : 부산광역시 견본구 샘플길 45 2층 (예시 주소)",
+    L"입금계좌 : 가상은행 000-000000-00-000 (예금주 벨토소프트)",
+    L"입금계좌 : 예시은행 111-11-111111 (예금주 벨토소프트)",
+    L"대표전화 : 0000-0000 (예시 번호)    팩스 : 000-000-0000",
+    L"평일 업무시간 : 오전 9시 ~ 오후 6시",
+    L"토요일 업무시간 : 오전 9시 ~ 오후 1시",
+    L"점심시간 : 낮 12시 ~ 오후 1시",
+    L"※ 위 주소와 번호는 견본이며 실제 연락처가 아닙니다.",
+};
+
+struct Shortcut {
+  int index;
+  const wchar_t* caption;
+  int icon;
+};
+// Stacked from the top in this order.
+const Shortcut kShortcuts[9] = {
+    {4, L"벨토소프트", IDI_BTN_HOME},     {0, L"회원가입", IDI_BTN_JOIN},
+    {1, L"F A Q", IDI_BTN_FAQ},           {5, L"고객센터", IDI_BTN_CUSTOMER},
+    {6, L"제품 A/S요청답변", IDI_BTN_ASANSWER}, {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD},
+    {2, L"동 영 상", IDI_BTN_VIDEO},      {8, L"용지견본주문", IDI_BTN_PAPER},
+    {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP},
+};
+
+std::vector<ControlSpec> mainControls() {
+  std::vector<ControlSpec> c;
+  auto add = [&](Kind k, std::wstring name, std::wstring parent, int l, int t, int w, int h, std::wstring cap,
+                 Font f = Font::Gulim, int icon = 0) {
+    c.push_back(ControlSpec{k, std::move(name), std::move(parent), l, t, w, h, std::move(cap), f, icon, 0, true});
+  };
+  add(Kind::Panel3D, L"SSPanel1", L"", 0, 0, 14370, 8970, L"");
+  add(Kind::Panel3D, L"SSPanel2", L"SSPanel1", 90, 90, 4740, 8790, L"");
+  add(Kind::Label, L"Label2", L"SSPanel2", 180, 45, 3000, 210, L"홈페이지 바로가기", Font::GulimChe);
+  for (int k = 0; k < 9; ++k) {
+    const auto& s = kShortcuts[k];
+    add(Kind::ImageButton, L"btnHomePage(" + std::to_wstring(s.index) + L")", L"SSPanel2", 90, 270 + 855 * k, 4560,
+        735, s.caption, Font::Gulim, s.icon);
+  }
+  add(Kind::Panel3D, L"SSPanel3", L"SSPanel1", 4860, 90, 9465, 4560, L"");
+  add(Kind::Panel3D, L"pnlName", L"SSPanel3", 0, 0, 9465, 375, L"");
+  add(Kind::Label, L"Label3", L"SSPanel3", 180, 495, 3000, 210, L"A/S 및 업데이트", Font::GulimChe);
+  struct Svc {
+    const wchar_t* name;
+    const wchar_t* caption;
+    int col, row, icon;
+  };
+  const Svc svc[8] = {
+      {L"btnRemote", L"원격지원서비스", 0, 0, IDI_BTN_REMOTE},   {L"btnInstall", L"최신버전업데이트", 1, 0, IDI_BTN_INSTALL},
+      {L"btnAS", L"DB AS접수", 0, 1, IDI_BTN_AS},               {L"btnADO", L"DB접속테스트", 1, 1, IDI_BTN_ADO},
+      {L"btnTime", L"컴퓨터 시간 설정", 0, 2, IDI_BTN_TIME},     {L"btnTask", L"작업관리자", 1, 2, IDI_BTN_TASK},
+      {L"btnReDelDB", L"레지스트리 삭제", 0, 3, IDI_BTN_REDELDB}, {L"btnRegedit", L"레지스트리 편집기", 1, 3, IDI_BTN_REGEDIT},
+  };
+  const int rows[4] = {765, 1710, 2655, 3600};
+  for (const auto& s : svc)
+    add(Kind::ImageButton, s.name, L"SSPanel3", s.col ? 4770 : 90, rows[s.row], 4560, 825, s.caption, Font::Gulim,
+        s.icon);
+  add(Kind::Panel3D, L"SSPanel5", L"SSPanel1", 4860, 4680, 9465, 4200, L"");
+  add(Kind::ImageButton, L"btnRegBackup", L"SSPanel5", 90, 135, 2265, 825, L"환경설정 복원", Font::Gulim,
+      IDI_BTN_REGBACKUP);
+  add(Kind::DropDownList, L"cmbReg", L"SSPanel5", 2385, 180, 2265, 0, L"");
+  add(Kind::ImageButton, L"btnCom", L"SSPanel5", 4770, 135, 4560, 825, L"본체뒷면 사진", Font::Gulim, IDI_BTN_COM);
+  add(Kind::ImageButton, L"DoumteoUp", L"SSPanel5", 90, 1080, 2265, 825, L"도움터 재설치", Font::Gulim,
+      IDI_BTN_DOUMTEOUP);
+  add(Kind::ImageButton, L"AS119", L"SSPanel5", 2385, 1080, 2265, 825, L"벨토119 설치", Font::Gulim, IDI_BTN_AS119);
+  add(Kind::ImageButton, L"btnKeyBoard", L"SSPanel5", 4770, 1080, 4560, 825, L"키보드 모형도", Font::Gulim,
+      IDI_BTN_KEYBOARD);
+  add(Kind::Panel3D, L"SSPanel4", L"SSPanel5", 45, 1980, 9465, 2175, L"");
+  add(Kind::Label, L"Label5", L"SSPanel4", 45, 135, 3000, 210, L"벨토 소프트", Font::GulimChe);
+  for (int i = 0; i < 9; ++i)
+    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", 180, 390 + 195 * i, 7700, 195,
+        kContactLines[i], Font::GulimChe);
+  add(Kind::ImageButton, L"btnClose", L"SSPanel4", 7965, 1575, 1260, 465, L"닫기 &C", Font::Gulim, IDI_BTN_CLOSE);
+  return c;
+}
+
+// The file version of the program's own resources: major, minor, revision.
+std::wstring resourceVersion() {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC res = FindResourceW(self, MAKEINTRESOURCEW(VS_VERSION_INFO), MAKEINTRESOURCEW(16));
+  if (res) {
+    HGLOBAL loaded = LoadResource(self, res);
+    const auto* bytes = static_cast<const BYTE*>(LockResource(loaded));
+    if (bytes && SizeofResource(self, res) >= 40 + sizeof(VS_FIXEDFILEINFO)) {
+      // VS_VERSIONINFO: three WORDs, the key L"VS_VERSION_INFO" with its NUL,
+      // padding to 32 bits, then the fixed part.
+      const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + 40);
+      if (fixed->dwSignature == 0xFEEF04BD)
+        return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
+               L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS));
+    }
+  }
+  return std::to_wstring(build::kVersionMajor) + L"." + std::to_wstring(build::kVersionMinor) + L"." +
+         std::to_wstring(build::kVersionPatch);
+}
+
+}  // namespace
+
+FrmMain::FrmMain(const Services& services, const ProductProfile& profile, bool prevInstance)
+    : ui::Form(L"FrmMain", kAppTitle, 14385, 8955),
+      services_(services),
+      profile_(profile),
+      prevInstance_(prevInstance),
+      state_(std::make_unique<MainState>()) {
+  addControls(mainControls());
+  wireCommands();
+}
+
+FrmMain::~FrmMain() = default;
+
+std::wstring FrmMain::windowTitle() {
+  return std::wstring(L"벨토 Soft  ") + kAppTitle + L" Ver." + resourceVersion() + L"     홈페이지 -" +
+         build::kMakerHost;
+}
+
+void FrmMain::onLoad() {
+  SetWindowTextW(hwnd(), windowTitle().c_str());
+  HICON big = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                            GetSystemMetricsForDpi(SM_CXICON, dpi()),
+                                            GetSystemMetricsForDpi(SM_CYICON, dpi()), 0));
+  HICON small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
+                                              GetSystemMetricsForDpi(SM_CXSMICON, dpi()),
+                                              GetSystemMetricsForDpi(SM_CYSMICON, dpi()), 0));
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  if (!prevInstance_) {
+    setText(L"pnlName", profile_.programName);
+    FillBackupList();
+  }
+}
+
+void FrmMain::onClosing() { PostQuitMessage(0); }
+
+void FrmMain::FillBackupList() {}
+
+void FrmMain::wireCommands() {
+  onClick[L"btnClose"] = [this] { closeMain(); };
+  onClick[L"btnRegedit"] = [this] {
+    services_.shell.startProgram(L"regedit.exe");
+    minimizeMain();
+  };
+  onClick[L"btnTask"] = [this] {
+    services_.shell.startProgram(L"taskmgr.exe ");
+    minimizeMain();
+  };
+}
+
+void FrmMain::minimizeMain() { ShowWindow(hwnd(), SW_MINIMIZE); }
+void FrmMain::closeMain() { close(); }
+void FrmMain::showLogin() {}
+void FrmMain::showClock() {}
+void FrmMain::showImage(int) {}
+
+std::vector<std::wstring> FrmMain::openFormNames() {
+  std::vector<std::wstring> names;
+  if (isOpen()) names.push_back(formName());
+  for (auto* f : openDialogs_)
+    if (f->isOpen()) names.push_back(f->formName());
+  return names;
+}
+
+void FrmMain::unloadForm(const std::wstring& name) {
+  auto upper = [](std::wstring s) {
+    for (auto& c : s) c = static_cast<wchar_t>(towupper(c));
+    return s;
+  };
+  for (auto* f : openDialogs_)
+    if (f->isOpen() && upper(f->formName()) == upper(name)) f->close();
+  if (upper(name) == upper(formName())) close();
+}
+
+}  // namespace doumteo

@@ -1,0 +1,47 @@
+#pragma once
+#include <windows.h>
+
+#include <memory>
+
+#include "app/product_profile.h"
+#include "app/window_port.h"
+#include "platform/ports.h"
+#include "ui/kit.h"
+
+namespace doumteo {
+
+struct MainState;
+
+// The program's only non-modal window: the command buttons, the list of
+// settings backup files, the product's name and the maker's contacts.
+class FrmMain final : public ui::Form, public WindowPort {
+ public:
+  FrmMain(const Services& services, const ProductProfile& profile, bool prevInstance);
+  ~FrmMain() override;
+
+  // WindowPort
+  void minimizeMain() override;
+  void closeMain() override;
+  void showLogin() override;
+  void showClock() override;
+  void showImage(int index) override;
+  std::vector<std::wstring> openFormNames() override;
+  void unloadForm(const std::wstring& name) override;
+
+  void FillBackupList();
+  static std::wstring windowTitle();
+
+ protected:
+  void onLoad() override;
+  void onClosing() override;
+
+ private:
+  void wireCommands();
+  const Services& services_;
+  const ProductProfile& profile_;
+  bool prevInstance_;
+  std::unique_ptr<MainState> state_;
+  std::vector<ui::Form*> openDialogs_;
+};
+
+}  // namespace doumteo

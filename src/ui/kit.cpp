@@ -1,0 +1,503 @@
+#include "ui/kit.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace doumteo::ui {
+
+namespace {
+
+constexpr wchar_t kFormClass[] = L"DoumteoForm";
+constexpr wchar_t kPanelClass[] = L"DoumteoPanel3D";
+constexpr wchar_t kPictureClass[] = L"DoumteoPicture";
+constexpr UINT kMsgMouseUp = WM_APP + 1;
+constexpr int kFirstControlId = 1000;
+
+HINSTANCE g_instance = nullptr;
+
+HWND rootOf(HWND h) { return h ? GetAncestor(h, GA_ROOT) : nullptr; }
+
+std::wstring windowText(HWND h) {
+  const int n = GetWindowTextLengthW(h);
+  std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
+  GetWindowTextW(h, s.data(), n + 1);
+  s.resize(static_cast<std::size_t>(n));
+  return s;
+}
+
+int modifierState() {
+  int s = 0;
+  if (GetKeyState(VK_SHIFT) < 0) s |= 1;
+  if (GetKeyState(VK_CONTROL) < 0) s |= 2;
+  if (GetKeyState(VK_MENU) < 0) s |= 4;
+  return s;
+}
+
+}  // namespace
+
+UINT windowDpi(HWND hwnd) {
+  const UINT d = hwnd ? GetDpiForWindow(hwnd) : 0;
+  return d ? d : GetDpiForSystem();
+}
+
+void registerClasses(HINSTANCE instance) {
+  g_instance = instance;
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+
+  wc.style = CS_DBLCLKS;
+  wc.lpszClassName = kFormClass;
+  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
+    if (m == WM_NCCREATE) {
+      auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
+      SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    return DefWindowProcW(h, m, w, l);
+  };
+  // The real procedure is installed per form in create(); this one only
+  // stores the owner object pointer during creation.
+  RegisterClassExW(&wc);
+
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpszClassName = kPanelClass;
+  wc.lpfnWndProc = DefWindowProcW;
+  RegisterClassExW(&wc);
+
+  wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
+  wc.lpszClassName = kPictureClass;
+  wc.hbrBackground = nullptr;
+  RegisterClassExW(&wc);
+
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&icc);
+}
+
+Form::Form(std::wstring formName, std::wstring title, int clientWidthTwips, int clientHeightTwips)
+    : clientWidthTwips_(clientWidthTwips),
+      clientHeightTwips_(clientHeightTwips),
+      formName_(std::move(formName)),
+      title_(std::move(title)) {}
+
+Form::~Form() {
+  if (hwnd_) DestroyWindow(hwnd_);
+  if (gulim_) DeleteObject(gulim_);
+  if (gulimChe_) DeleteObject(gulimChe_);
+  for (auto& [key, icon] : icons_) DestroyIcon(icon);
+}
+
+Form* Form::fromHwnd(HWND hwnd) {
+  if (!hwnd) return nullptr;
+  wchar_t cls[32] = {};
+  GetClassNameW(hwnd, cls, 32);
+  if (wcscmp(cls, kFormClass) != 0) return nullptr;
+  return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void Form::create(HWND owner, DWORD style, DWORD exStyle) {
+  dpi_ = windowDpi(owner);
+  RECT r{0, 0, twipsToPixels(clientWidthTwips_, dpi_), twipsToPixels(clientHeightTwips_, dpi_)};
+  AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, dpi_);
+  hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kFormClass, title_.c_str(), style, CW_USEDEFAULT,
+                          CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, g_instance, this);
+  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::wndProc));
+  const UINT actual = windowDpi(hwnd_);
+  if (actual != dpi_) {
+    dpi_ = actual;
+    RECT r2{0, 0, twipsToPixels(clientWidthTwips_, dpi_), twipsToPixels(clientHeightTwips_, dpi_)};
+    AdjustWindowRectExForDpi(&r2, style, FALSE, exStyle, dpi_);
+    SetWindowPos(hwnd_, nullptr, 0, 0, r2.right - r2.left, r2.bottom - r2.top, SWP_NOMOVE | SWP_NOZORDER);
+  }
+  makeFonts();
+  for (const auto& spec : specs_) createControl(spec);
+  created_ = true;
+  onLoad();
+}
+
+void Form::addControls(std::vector<ControlSpec> specs) {
+  int next = kFirstControlId + static_cast<int>(specs_.size());
+  for (auto& s : specs) {
+    if (s.id == 0) s.id = next++;
+    specs_.push_back(std::move(s));
+  }
+}
+
+void Form::makeFonts() {
+  if (gulim_) DeleteObject(gulim_);
+  if (gulimChe_) DeleteObject(gulimChe_);
+  LOGFONTW lf{};
+  lf.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = HANGUL_CHARSET;
+  lf.lfQuality = CLEARTYPE_QUALITY;
+  wcscpy(lf.lfFaceName, L"굴림");
+  gulim_ = CreateFontIndirectW(&lf);
+  lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
+  wcscpy(lf.lfFaceName, L"굴림체");
+  gulimChe_ = CreateFontIndirectW(&lf);
+}
+
+RECT Form::controlRectPixels(const ControlSpec& spec) const {
+  const int x = twipsToPixels(spec.left, dpi_), y = twipsToPixels(spec.top, dpi_);
+  int w = twipsToPixels(spec.width, dpi_), h = twipsToPixels(spec.height, dpi_);
+  if (spec.kind == Kind::DropDownList) h = twipsToPixels(4000, dpi_);  // room for the list
+  return RECT{x, y, x + w, y + h};
+}
+
+void Form::createControl(const ControlSpec& spec) {
+  HWND parent = spec.parent.empty() ? hwnd_ : control(spec.parent);
+  const RECT r = controlRectPixels(spec);
+  const wchar_t* cls = L"STATIC";
+  DWORD style = WS_CHILD | WS_VISIBLE;
+  DWORD ex = 0;
+  switch (spec.kind) {
+    case Kind::Panel3D:
+      cls = kPanelClass;
+      style |= WS_CLIPSIBLINGS;
+      ex = WS_EX_CONTROLPARENT;
+      break;
+    case Kind::Label:
+      cls = L"STATIC";
+      style |= SS_LEFT | SS_NOPREFIX;
+      break;
+    case Kind::ImageButton:
+      cls = L"BUTTON";
+      style |= BS_OWNERDRAW | (spec.tabStop ? WS_TABSTOP : 0);
+      break;
+    case Kind::PushButton:
+      cls = L"BUTTON";
+      style |= BS_PUSHBUTTON | (spec.tabStop ? WS_TABSTOP : 0);
+      break;
+    case Kind::DropDownList:
+      cls = L"COMBOBOX";
+      style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+      break;
+    case Kind::TextBox:
+    case Kind::PasswordBox:
+      cls = L"EDIT";
+      style |= ES_AUTOHSCROLL | WS_TABSTOP | (spec.kind == Kind::PasswordBox ? ES_PASSWORD : 0);
+      ex = WS_EX_CLIENTEDGE;
+      break;
+    case Kind::PictureBox:
+      cls = kPictureClass;
+      ex = WS_EX_CLIENTEDGE;
+      break;
+  }
+  HWND h = CreateWindowExW(ex, cls, spec.caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), g_instance, nullptr);
+  if (spec.kind == Kind::PasswordBox) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
+  if (spec.kind == Kind::Panel3D) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::panelProc));
+  if (spec.kind == Kind::ImageButton || spec.kind == Kind::PushButton)
+    SetWindowSubclass(h, &Form::buttonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(spec.font == Font::GulimChe ? gulimChe_ : gulim_), FALSE);
+  controls_[spec.name] = h;
+  idToName_[spec.id] = spec.name;
+}
+
+void Form::relayout() {
+  makeFonts();
+  for (const auto& spec : specs_) {
+    HWND h = control(spec.name);
+    if (!h) continue;
+    const RECT r = controlRectPixels(spec);
+    SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(spec.font == Font::GulimChe ? gulimChe_ : gulim_), TRUE);
+  }
+  InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+HWND Form::control(const std::wstring& name) const {
+  auto it = controls_.find(name);
+  return it == controls_.end() ? nullptr : it->second;
+}
+
+std::wstring Form::text(const std::wstring& name) const {
+  HWND h = control(name);
+  return h ? windowText(h) : std::wstring();
+}
+
+void Form::setText(const std::wstring& name, const std::wstring& t) {
+  if (HWND h = control(name)) {
+    SetWindowTextW(h, t.c_str());
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
+void Form::show(int cmd) { ShowWindow(hwnd_, cmd); }
+
+void Form::showModal(HWND owner, HWND alsoDisable) {
+  HWND blocked = owner ? owner : alsoDisable;
+  if (blocked) EnableWindow(blocked, FALSE);
+  ShowWindow(hwnd_, SW_SHOWNORMAL);
+  SetForegroundWindow(hwnd_);
+  modalDone_ = false;
+  MSG msg;
+  bool quit = false;
+  while (!modalDone_) {
+    const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+    if (got <= 0) {
+      quit = true;
+      break;
+    }
+    if (!preTranslate(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  if (blocked) {
+    EnableWindow(blocked, TRUE);
+    if (IsWindow(blocked)) SetActiveWindow(blocked);
+  }
+  if (hwnd_) close();
+  if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
+}
+
+void Form::close() {
+  if (!hwnd_) return;
+  onClosing();
+  modalDone_ = true;
+  HWND h = hwnd_;
+  // Give activation back to the owner before the window goes, so that the
+  // program keeps the foreground.
+  if (HWND owner = GetWindow(h, GW_OWNER)) EnableWindow(owner, TRUE);
+  hwnd_ = nullptr;
+  controls_.clear();
+  DestroyWindow(h);
+}
+
+bool Form::preTranslate(MSG& msg) {
+  HWND root = rootOf(msg.hwnd);
+  Form* f = fromHwnd(root);
+  if (!f) return false;
+  if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
+    if (f->onKeyDown(msg.wParam)) return true;
+  }
+  return IsDialogMessageW(root, &msg) != FALSE;
+}
+
+const ControlSpec* Form::specById(int id) const {
+  for (const auto& s : specs_)
+    if (s.id == id) return &s;
+  return nullptr;
+}
+
+void Form::fireClick(int id) {
+  const ControlSpec* spec = specById(id);
+  if (!spec) return;
+  if (auto it = onClick.find(spec->name); it != onClick.end()) {
+    it->second();
+  } else if (auto mu = onMouseUp.find(spec->name); mu != onMouseUp.end()) {
+    // A click from the keyboard carries the left button and the keys held.
+    mu->second(MouseEvent{1, modifierState()});
+  }
+}
+
+HICON Form::icon(int id, int sizePx) const {
+  const auto key = std::make_pair(id, sizePx);
+  if (auto it = icons_.find(key); it != icons_.end()) return it->second;
+  auto h = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(id), IMAGE_ICON, sizePx, sizePx, 0));
+  icons_[key] = h;
+  return h;
+}
+
+void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
+  const ControlSpec* spec = specById(static_cast<int>(dis.CtlID));
+  HDC dc = dis.hDC;
+  RECT r = dis.rcItem;
+  const bool pressed = (dis.itemState & ODS_SELECTED) != 0;
+  const bool focused = (dis.itemState & ODS_FOCUS) != 0;
+  const bool disabled = (dis.itemState & ODS_DISABLED) != 0;
+  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+  const int pad = MulDiv(6, static_cast<int>(dpi_), 96);
+  const int shift = pressed ? 1 : 0;
+  int x = r.left + pad + shift;
+  const int h = r.bottom - r.top;
+  if (spec && spec->icon) {
+    int size = MulDiv(32, static_cast<int>(dpi_), 96);
+    if (size > h - 2 * pad) size = MulDiv(16, static_cast<int>(dpi_), 96);
+    if (HICON ic = icon(spec->icon, size)) {
+      DrawIconEx(dc, x, r.top + (h - size) / 2 + shift, ic, size, size, 0, nullptr, DI_NORMAL);
+      x += size + pad;
+    }
+  }
+  const std::wstring caption = windowText(dis.hwndItem);
+  RECT tr{x, r.top + shift, r.right - pad, r.bottom + shift};
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dis.hwndItem, WM_GETFONT, 0, 0)));
+  UINT fmt = DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS;
+  if (dis.itemState & ODS_NOACCEL) fmt |= DT_HIDEPREFIX;
+  DrawTextW(dc, caption.c_str(), -1, &tr, fmt);
+  SelectObject(dc, old);
+  if (focused && !(dis.itemState & ODS_NOFOCUSRECT)) {
+    RECT fr = r;
+    InflateRect(&fr, -pad / 2 - 1, -pad / 2 - 1);
+    DrawFocusRect(dc, &fr);
+  }
+}
+
+LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  switch (m) {
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_NOTIFY:
+      return SendMessageW(rootOf(h), m, w, l);
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      RECT r;
+      GetClientRect(h, &r);
+      FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+      DrawEdge(dc, &r, BDR_RAISEDINNER | BDR_RAISEDOUTER, BF_RECT);
+      const std::wstring caption = windowText(h);
+      if (!caption.empty()) {
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+        DrawTextW(dc, caption.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
+        SelectObject(dc, old);
+      }
+      EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_SETTEXT: {
+      const LRESULT res = DefWindowProcW(h, m, w, l);
+      InvalidateRect(h, nullptr, TRUE);
+      return res;
+    }
+    case WM_SETFONT:
+      SetPropW(h, L"font", reinterpret_cast<HANDLE>(w));
+      if (l) InvalidateRect(h, nullptr, TRUE);
+      return 0;
+    case WM_GETFONT:
+      return reinterpret_cast<LRESULT>(GetPropW(h, L"font"));
+    case WM_NCDESTROY:
+      RemovePropW(h, L"font");
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
+LRESULT CALLBACK Form::buttonSubclass(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
+  auto* self = reinterpret_cast<Form*>(data);
+  const int id = GetDlgCtrlID(h);
+  const ControlSpec* spec = self->specById(id);
+  const bool mouseHandler = spec && self->onMouseUp.count(spec->name) != 0;
+  if (mouseHandler) {
+    switch (m) {
+      case WM_LBUTTONDOWN:
+      case WM_RBUTTONDOWN:
+      case WM_MBUTTONDOWN:
+      case WM_LBUTTONDBLCLK:
+        SetFocus(h);
+        return 0;
+      case WM_LBUTTONUP:
+      case WM_RBUTTONUP:
+      case WM_MBUTTONUP: {
+        // The modifier state comes with the message, so that a posted
+        // message carries it as well as a real click; Alt is not in it.
+        const int button = m == WM_LBUTTONUP ? 1 : m == WM_RBUTTONUP ? 2 : 4;
+        int shift = 0;
+        if (w & MK_SHIFT) shift |= 1;
+        if (w & MK_CONTROL) shift |= 2;
+        if (GetKeyState(VK_MENU) < 0) shift |= 4;
+        PostMessageW(rootOf(h), kMsgMouseUp, static_cast<WPARAM>(id), MAKELPARAM(button, shift));
+        return 0;
+      }
+      default:
+        break;
+    }
+  }
+  if (m == WM_NCDESTROY) RemoveWindowSubclass(h, &Form::buttonSubclass, 1);
+  return DefSubclassProc(h, m, w, l);
+}
+
+LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
+  switch (m) {
+    case WM_COMMAND: {
+      const int id = LOWORD(w);
+      const int code = HIWORD(w);
+      if (l == 0 && id == IDOK) {
+        onOk();
+        return 0;
+      }
+      if (l == 0 && id == IDCANCEL) {
+        onCancel();
+        return 0;
+      }
+      if (code == BN_CLICKED && specById(id)) {
+        fireClick(id);
+        return 0;
+      }
+      break;
+    }
+    case kMsgMouseUp: {
+      const ControlSpec* spec = specById(static_cast<int>(w));
+      if (spec) {
+        if (auto it = onMouseUp.find(spec->name); it != onMouseUp.end())
+          it->second(MouseEvent{LOWORD(l), HIWORD(l)});
+      }
+      return 0;
+    }
+    case WM_DRAWITEM: {
+      const auto* dis = reinterpret_cast<const DRAWITEMSTRUCT*>(l);
+      if (dis->CtlType == ODT_BUTTON) {
+        drawImageButton(*dis);
+        return TRUE;
+      }
+      break;
+    }
+    case WM_CTLCOLORSTATIC: {
+      HDC dc = reinterpret_cast<HDC>(w);
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_DPICHANGED: {
+      dpi_ = HIWORD(w);
+      const auto* r = reinterpret_cast<const RECT*>(l);
+      SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      relayout();
+      return 0;
+    }
+    case WM_SIZE:
+      if (created_) onResize();
+      return 0;
+    case WM_CLOSE:
+      close();
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(hwnd_, m, w, l);
+}
+
+LRESULT CALLBACK Form::wndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
+  if (!self || self->hwnd_ != h) return DefWindowProcW(h, m, w, l);
+  return self->handleMessage(m, w, l);
+}
+
+int runMessageLoop() {
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    if (!Form::preTranslate(msg)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+}  // namespace doumteo::ui
