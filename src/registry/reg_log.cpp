@@ -1,0 +1,145 @@
+#include "registry/reg_log.h"
+
+#include <memory>
+#include <vector>
+
+#include "app/messages.h"
+#include "platform/ansi.h"
+#include "registry/registry.h"
+#include "web/radix64.h"
+
+namespace doumteo {
+
+namespace {
+
+std::wstring reportText(const Failure& f) { return errorTextColon(f, L"RegLogRead", L"Module modRegedit"); }
+
+std::vector<std::wstring> split(const std::wstring& text, const std::wstring& sep) {
+  std::vector<std::wstring> pieces;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(sep, start)) != std::wstring::npos; start = at + sep.size())
+    pieces.push_back(text.substr(start, at - start));
+  pieces.push_back(text.substr(start));
+  return pieces;
+}
+
+// Field 1 of a record; a record without a TAB has none.
+const std::wstring& field1(const std::vector<std::wstring>& fields) {
+  if (fields.size() < 2) failSubscript();
+  return fields[1];
+}
+
+std::wstring sectionKeyPath(const std::wstring& app, const std::wstring& section) {
+  return std::wstring(kSettingsRootW) + L"\\" + app + L"\\" + section;
+}
+
+// Where a record may write: both levels must name one key of their own.
+bool writable(const std::wstring& app, const std::wstring& section) {
+  return isSettingsLevelName(app) && isSettingsLevelName(section);
+}
+
+class LogReader {
+ public:
+  explicit LogReader(const Services& s) : s_(s) {}
+
+  void apply(const std::wstring& settingsText) {
+    const auto lines = split(settingsText, L"\r\n");
+    // Line 0 is the header.
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+      if (lines[i].empty()) continue;
+      record(split(lines[i], L"\t"));
+    }
+  }
+
+ private:
+  bool step(const std::function<void()>& body) { return guardedStep(s_.messages, reportText, body); }
+
+  void record(const std::vector<std::wstring>& fields) {
+    if (fields[0] == L"&") {
+      step([&] { app_ = field1(fields); });
+    } else if (fields[0] == L"#") {
+      section(fields);
+    } else {
+      step([&] { setting(fields[0], field1(fields)); });
+    }
+  }
+
+  void section(const std::vector<std::wstring>& fields) {
+    bool exists = false;
+    // A failed existence test still goes on to the creation, as the handler
+    // resumes with the statement that follows.
+    step([&] {
+      const std::wstring& name = field1(fields);
+      exists = !writable(app_, name) || freshRoot()->SubKeyExists(sectionKeyPath(app_, name));
+    });
+    if (!exists) {
+      step([&] {
+        const std::wstring& name = field1(fields);
+        if (!writable(app_, name)) return;
+        std::wstring path = sectionKeyPath(app_, name);
+        freshRoot()->CreateKey(path);
+      });
+    }
+    step([&] { section_ = field1(fields); });
+  }
+
+  void setting(const std::wstring& name, const std::wstring& value) {
+    // A record before its application or section would land in the shared
+    // root or beside another program's settings: it is skipped.
+    if (!writable(app_, section_)) return;
+    auto appKey = freshRoot();
+    if (!appKey->OpenKey(std::wstring(kSettingsRootW) + L"\\" + app_)) return;
+    auto sectionKey = appKey->OpenKeyNew(section_);
+    if (!sectionKey) return;
+    sectionKey->SetValue(name, RegistryValue(value));
+  }
+
+  std::unique_ptr<Registry> freshRoot() {
+    auto r = std::make_unique<Registry>(s_.registry);
+    r->RootKey = reg::kHkeyCurrentUser;
+    return r;
+  }
+
+  const Services& s_;
+  std::wstring app_;
+  std::wstring section_;
+};
+
+}  // namespace
+
+bool isSettingsLevelName(const std::wstring& name) {
+  if (name.empty()) return false;
+  bool onlyDots = true;
+  for (wchar_t c : name) {
+    if (c == L'\\' || c < 0x20 || c == 0x7F) return false;
+    if (c != L'.') onlyDots = false;
+  }
+  return !onlyDots;
+}
+
+void applySettingsLog(const Services& services, const std::wstring& settingsText) {
+  LogReader(services).apply(settingsText);
+}
+
+bool RegLogRead(const Services& services, const std::wstring& path) {
+  std::string line;
+  bool opened = false;
+  // Open and read are two steps: a file that cannot be opened also fails
+  // the read, as reading from a file number that was never opened does.
+  guardedStep(services.messages, reportText, [&] {
+    line = services.files.readFirstLine(path);
+    opened = true;
+  });
+  std::wstring text;
+  guardedStep(services.messages, reportText, [&] {
+    if (!opened) throw Failure(52, L"Bad file name or number");
+    text = fromAnsi(line);
+  });
+  // Both layers come off as one step; on failure the undecoded line stays,
+  // which holds no line break and so is only a header.
+  guardedStep(services.messages, reportText, [&] { text = HexTextDecode(Radix64Decode(text)); });
+  applySettingsLog(services, text);
+  return true;
+}
+
+}  // namespace doumteo
