@@ -2,7 +2,7 @@
 // Resource identifiers shared by the resource script and the code.
 #define IDI_APP 1
 
-// Icons of the image buttons (placeholders until drawn).
+// Icons of the image buttons; the table in README.md says which is which.
 #define IDI_BTN_HOME 100
 #define IDI_BTN_JOIN 101
 #define IDI_BTN_FAQ 102
@@ -26,3 +26,10 @@
 #define IDI_BTN_AS119 121
 #define IDI_BTN_KEYBOARD 122
 #define IDI_BTN_CLOSE 123
+#define IDI_BTN_LOGIN 130
+#define IDI_BTN_TIMESHOW 140
+#define IDI_BTN_SAVE 141
+
+// The image viewer's pictures, PNG files as RCDATA.
+#define IDR_PICTURE_PC_BACK 200
+#define IDR_PICTURE_KEYBOARD 201
