@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -63,7 +64,10 @@ class Registry {
  private:
   static std::wstring WithTrailingBackslash(const std::wstring& s);
   std::wstring ResolveSubKey(const std::wstring& s) const;
-  static std::wstring CutAtNul(const std::wstring& s);
+  // Works on the raw name buffer: bytes after the terminator may be left
+  // over from a longer name and need not convert.
+  static std::string_view CutAtNul(std::string_view s);
+  static bool IsEmptyArray(const RegistryValue& v);
   bool DeleteKeyTree(const std::wstring& p);
 
   RegistryApi* api_;
