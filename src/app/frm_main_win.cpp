@@ -1,8 +1,22 @@
 #include "app/frm_main_win.h"
 
+#include <algorithm>
+
+#include "app/db_check.h"
+#include "app/guard.h"
 #include "app/messages.h"
+#include "app/web_shortcuts.h"
 #include "build_config.h"
+#include "dialogs/frm_time_set_win.h"
+#include "dialogs/frm_zoom_image_win.h"
+#include "registry/backup_list.h"
+#include "registry/restore.h"
+#include "registry/wipe.h"
 #include "resource_ids.h"
+#include "service/backup.h"
+#include "service/reinstall.h"
+#include "service/self_reinstall.h"
+#include "web/frm_login_win.h"
 
 namespace doumteo {
 
@@ -12,7 +26,10 @@ using ui::Kind;
 
 // Per-run state of the commands (the connection of the database test, the
 // once-per-run backup start).
-struct MainState {};
+struct MainState {
+  DbState db;
+  BackupState backup;
+};
 
 namespace {
 
@@ -150,7 +167,13 @@ void FrmMain::onLoad() {
 
 void FrmMain::onClosing() { PostQuitMessage(0); }
 
-void FrmMain::FillBackupList() {}
+void FrmMain::FillBackupList() {
+  HWND list = control(L"cmbReg");
+  const BackupList found = listBackupFiles(services_.files, services_.files.programFolder());
+  SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  for (const auto& name : found.names) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
+  if (found.selected) SendMessageW(list, CB_SETCURSEL, *found.selected, 0);
+}
 
 void FrmMain::wireCommands() {
   onClick[L"btnClose"] = [this] { closeMain(); };
@@ -162,13 +185,75 @@ void FrmMain::wireCommands() {
     services_.shell.startProgram(L"taskmgr.exe ");
     minimizeMain();
   };
+  onClick[L"btnTime"] = [this] { showClock(); };
+  onClick[L"btnCom"] = [this] { showImage(0); };
+  onClick[L"btnKeyBoard"] = [this] { showImage(1); };
+  onClick[L"btnRemote"] = [this] { OpenRemoteSupport(services_); };
+  onClick[L"AS119"] = [this] { AS119_Click(services_); };
+  for (int i : {0, 1, 2, 3, 4, 5, 6, 8, 9})
+    onClick[L"btnHomePage(" + std::to_wstring(i) + L")"] = [this, i] { btnHomePage_Click(services_, profile_, i, *this); };
+  onClick[L"btnADO"] = [this] {
+    // Opening the database may take up to its 30-second timeout.
+    HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    btnADO_Click(services_, profile_, state_->db);
+    SetCursor(old);
+  };
+  onClick[L"btnInstall"] = [this] { btnInstall_Click(services_, profile_, *this); };
+  onClick[L"btnAS"] = [this] { btnAS_Click(services_, profile_, *this, state_->backup); };
+  onClick[L"btnRegBackup"] = [this] { btnRegBackup_Click(services_, profile_, text(L"cmbReg")); };
+  onMouseUp[L"btnReDelDB"] = [this](const ui::MouseEvent& e) {
+    btnReDelDB_MouseDown(services_, profile_, e.button, e.shift);
+  };
+  onClick[L"DoumteoUp"] = [this] { DoumteoUp_Click(services_, *this); };
 }
 
 void FrmMain::minimizeMain() { ShowWindow(hwnd(), SW_MINIMIZE); }
 void FrmMain::closeMain() { close(); }
-void FrmMain::showLogin() {}
-void FrmMain::showClock() {}
-void FrmMain::showImage(int) {}
+namespace {
+// Keeps a modal dialog in the list of open forms while it is shown.
+template <class F>
+void runDialog(std::vector<ui::Form*>& open, F& form, HWND owner, HWND block) {
+  open.push_back(&form);
+  form.showModal(owner, block);
+  std::erase(open, &form);
+}
+}  // namespace
+
+void FrmMain::showLogin() {
+  FrmLogin login(services_);
+  login.create(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  centreOnMain(login.hwnd());
+  runDialog(openDialogs_, login, nullptr, hwnd());
+}
+
+void FrmMain::showClock() {
+  FrmTimeSet clock(services_);
+  clock.create(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  centreOnMain(clock.hwnd());
+  runDialog(openDialogs_, clock, nullptr, hwnd());
+}
+
+void FrmMain::showImage(int index) {
+  FrmZoom_Image viewer;
+  viewer.create(hwnd(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN);
+  viewer.choosePicture(index);
+  centreOnMain(viewer.hwnd());
+  runDialog(openDialogs_, viewer, hwnd(), nullptr);
+}
+
+void FrmMain::centreOnMain(HWND dialog) const {
+  RECT m, d;
+  GetWindowRect(hwnd(), &m);
+  GetWindowRect(dialog, &d);
+  HMONITOR mon = MonitorFromWindow(hwnd(), MONITOR_DEFAULTTONEAREST);
+  MONITORINFO mi{sizeof mi, {}, {}, 0};
+  GetMonitorInfoW(mon, &mi);
+  const int w = d.right - d.left, h = d.bottom - d.top;
+  int x = m.left + ((m.right - m.left) - w) / 2, y = m.top + ((m.bottom - m.top) - h) / 2;
+  x = std::max<int>(mi.rcWork.left, std::min<int>(x, mi.rcWork.right - w));
+  y = std::max<int>(mi.rcWork.top, std::min<int>(y, mi.rcWork.bottom - h));
+  SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
 
 std::vector<std::wstring> FrmMain::openFormNames() {
   std::vector<std::wstring> names;

@@ -37,6 +37,7 @@ class FrmMain final : public ui::Form, public WindowPort {
 
  private:
   void wireCommands();
+  void centreOnMain(HWND dialog) const;
   const Services& services_;
   const ProductProfile& profile_;
   bool prevInstance_;

@@ -185,10 +185,17 @@ void Form::createControl(const ControlSpec& spec) {
       cls = kPictureClass;
       ex = WS_EX_CLIENTEDGE;
       break;
+    case Kind::Image:
+      cls = kPictureClass;
+      break;
   }
   HWND h = CreateWindowExW(ex, cls, spec.caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
                            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), g_instance, nullptr);
   if (spec.kind == Kind::PasswordBox) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
+  if (spec.kind == Kind::PictureBox || spec.kind == Kind::Image) {
+    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&pictureProc));
+    if (spec.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
+  }
   if (spec.kind == Kind::Panel3D) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::panelProc));
   if (spec.kind == Kind::ImageButton || spec.kind == Kind::PushButton)
     SetWindowSubclass(h, &Form::buttonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
@@ -340,6 +347,70 @@ void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
   }
 }
 
+void Form::setPicture(const std::wstring& name, HBITMAP bitmap) {
+  if (HWND h = control(name)) {
+    SetPropW(h, L"bitmap", bitmap);
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
+LRESULT CALLBACK Form::pictureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  switch (m) {
+    case WM_PAINT: {
+      PAINTSTRUCT ps;
+      HDC dc = BeginPaint(h, &ps);
+      RECT r;
+      GetClientRect(h, &r);
+      auto bitmap = static_cast<HBITMAP>(GetPropW(h, L"bitmap"));
+      BITMAP bm{};
+      if (bitmap && GetObjectW(bitmap, sizeof bm, &bm)) {
+        HDC mem = CreateCompatibleDC(dc);
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        int w2 = r.right, h2 = r.bottom;
+        if (!GetPropW(h, L"stretch")) {
+          const int dpi = static_cast<int>(windowDpi(h));
+          w2 = MulDiv(bm.bmWidth, dpi, 96);
+          h2 = MulDiv(bm.bmHeight, dpi, 96);
+          RECT rest = r;
+          rest.left = w2;
+          FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
+          rest = r;
+          rest.top = h2;
+          FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
+        }
+        if (w2 == bm.bmWidth && h2 == bm.bmHeight) {
+          BitBlt(dc, 0, 0, w2, h2, mem, 0, 0, SRCCOPY);
+        } else {
+          SetStretchBltMode(dc, HALFTONE);
+          SetBrushOrgEx(dc, 0, 0, nullptr);
+          StretchBlt(dc, 0, 0, w2, h2, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
+        }
+        SelectObject(mem, old);
+        DeleteDC(mem);
+      } else {
+        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
+      }
+      EndPaint(h, &ps);
+      return 0;
+    }
+    case WM_ERASEBKGND:
+      return 1;
+    case WM_SIZE:
+      InvalidateRect(h, nullptr, FALSE);
+      break;
+    case WM_LBUTTONDBLCLK:
+      SendMessageW(rootOf(h), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(h), STN_DBLCLK), reinterpret_cast<LPARAM>(h));
+      return 0;
+    case WM_NCDESTROY:
+      RemovePropW(h, L"bitmap");
+      RemovePropW(h, L"stretch");
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
 LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   switch (m) {
     case WM_COMMAND:
@@ -437,6 +508,10 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
       }
       if (code == BN_CLICKED && specById(id)) {
         fireClick(id);
+        return 0;
+      }
+      if (code == STN_DBLCLK && specById(id)) {
+        if (auto it = onDoubleClick.find(specById(id)->name); it != onDoubleClick.end()) it->second();
         return 0;
       }
       break;

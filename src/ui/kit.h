@@ -13,7 +13,7 @@
 
 namespace doumteo::ui {
 
-enum class Kind { Panel3D, Label, ImageButton, PushButton, DropDownList, TextBox, PasswordBox, PictureBox };
+enum class Kind { Panel3D, Label, ImageButton, PushButton, DropDownList, TextBox, PasswordBox, PictureBox, Image };
 enum class Font { Gulim, GulimChe };
 
 struct ControlSpec {
@@ -62,6 +62,12 @@ class Form {
   // Handlers, set by the form's own code.
   std::map<std::wstring, std::function<void()>> onClick;
   std::map<std::wstring, std::function<void(const MouseEvent&)>> onMouseUp;
+  std::map<std::wstring, std::function<void()>> onDoubleClick;
+
+  // Pictures: a picture box shows its bitmap at its natural size (scaled for
+  // the DPI); an image stretches it over its whole client area. The form does
+  // not own the bitmap.
+  void setPicture(const std::wstring& name, HBITMAP bitmap);
 
   static Form* fromHwnd(HWND hwnd);
   // Routes keyboard navigation (Tab, mnemonics, Enter, Esc) for the form that
@@ -88,6 +94,7 @@ class Form {
  private:
   static LRESULT CALLBACK wndProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK panelProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK pictureProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK buttonSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
   void createControl(const ControlSpec& spec);
   void makeFonts();

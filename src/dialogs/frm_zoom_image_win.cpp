@@ -1,0 +1,86 @@
+#include "dialogs/frm_zoom_image_win.h"
+
+#include "dialogs/zoom_layout.h"
+#include "resource_ids.h"
+#include "ui/picture_win.h"
+
+namespace doumteo {
+
+using ui::ControlSpec;
+using ui::Font;
+using ui::Kind;
+
+FrmZoom_Image::FrmZoom_Image() : ui::Form(L"FrmZoom_Image", L"이미지확대", 14700, 10065) {
+  resizable_ = true;
+  addControls({
+      ControlSpec{Kind::PictureBox, L"picBig(0)", L"", 3330, 1845, 6330, 9765, L"", Font::Gulim, 0, 0, false},
+      ControlSpec{Kind::PictureBox, L"picBig(1)", L"", 0, 0, 13275, 4770, L"", Font::Gulim, 0, 0, false},
+      ControlSpec{Kind::Image, L"Image1", L"", 0, 0, 14700, 10065, L"", Font::Gulim, 0, 0, false},
+  });
+  onDoubleClick[L"Image1"] = [this] { close(); };
+}
+
+FrmZoom_Image::~FrmZoom_Image() {
+  for (HBITMAP b : pictures_)
+    if (b) DeleteObject(b);
+}
+
+void FrmZoom_Image::choosePicture(int index) {
+  HWND chosen = control(index == 0 ? L"picBig(0)" : L"picBig(1)");
+  HWND other = control(index == 0 ? L"picBig(1)" : L"picBig(0)");
+  ShowWindow(chosen, SW_SHOWNA);
+  EnableWindow(chosen, TRUE);
+  ShowWindow(other, SW_HIDE);
+  EnableWindow(other, FALSE);
+}
+
+int FrmZoom_Image::activeIndex() const {
+  HWND p0 = control(L"picBig(0)");
+  return (IsWindowVisible(p0) || IsWindowEnabled(p0)) ? 0 : 1;
+}
+
+void FrmZoom_Image::onLoad() {
+  // The main window's icon.
+  if (HWND owner = GetWindow(hwnd(), GW_OWNER)) {
+    for (WPARAM kind : {ICON_BIG, ICON_SMALL})
+      SendMessageW(hwnd(), WM_SETICON, kind, SendMessageW(owner, WM_GETICON, kind, 0));
+  }
+  pictures_[0] = ui::loadPicture(IDR_PICTURE_PC_BACK);
+  pictures_[1] = ui::loadPicture(IDR_PICTURE_KEYBOARD);
+  setPicture(L"picBig(0)", pictures_[0]);
+  setPicture(L"picBig(1)", pictures_[1]);
+  SetWindowPos(control(L"Image1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void FrmZoom_Image::onResize() {
+  RECT rc;
+  GetClientRect(hwnd(), &rc);
+  const UINT d = dpi();
+  const std::wstring boxName = activeIndex() == 0 ? L"picBig(0)" : L"picBig(1)";
+  HWND box = control(boxName);
+  HWND image = control(L"Image1");
+  if (!box || !image) return;
+  RECT br;
+  GetWindowRect(box, &br);
+  const double toTwips = 1440.0 / d;
+  const auto layout = LayoutZoom(rc.right * toTwips, rc.bottom * toTwips, (br.right - br.left) * toTwips,
+                                 (br.bottom - br.top) * toTwips, IsIconic(hwnd()) != FALSE);
+  if (!layout) return;
+  SetWindowPos(image, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
+  if (layout->stretched) {
+    if (!image1Loaded_) {
+      setPicture(L"Image1", pictures_[activeIndex()]);
+      image1Loaded_ = true;
+    }
+    ShowWindow(box, SW_HIDE);
+    ShowWindow(image, SW_SHOWNA);
+  } else {
+    ShowWindow(image, SW_HIDE);
+    const int left = static_cast<int>(layout->pictureLeft / toTwips + (layout->pictureLeft < 0 ? -0.5 : 0.5));
+    const int top = static_cast<int>(layout->pictureTop / toTwips + (layout->pictureTop < 0 ? -0.5 : 0.5));
+    SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ShowWindow(box, SW_SHOWNA);
+  }
+}
+
+}  // namespace doumteo

@@ -1,0 +1,27 @@
+#pragma once
+#include "ui/kit.h"
+
+namespace doumteo {
+
+// Shows one of the two help pictures: at its natural size, centred, or
+// stretched over the window when the window is smaller in both directions.
+class FrmZoom_Image final : public ui::Form {
+ public:
+  FrmZoom_Image();
+  ~FrmZoom_Image() override;
+  // The opener marks its choice before showing: the chosen element visible,
+  // the other invisible and disabled.
+  void choosePicture(int index);
+
+ protected:
+  void onLoad() override;
+  void onResize() override;
+  void onCancel() override { close(); }
+
+ private:
+  int activeIndex() const;
+  HBITMAP pictures_[2] = {nullptr, nullptr};
+  bool image1Loaded_ = false;
+};
+
+}  // namespace doumteo

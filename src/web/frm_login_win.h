@@ -1,0 +1,22 @@
+#pragma once
+#include "platform/ports.h"
+#include "ui/kit.h"
+
+namespace doumteo {
+
+// The web login dialog: the id and password of the maker's web site.
+class FrmLogin final : public ui::Form {
+ public:
+  explicit FrmLogin(const Services& services);
+
+ protected:
+  void onLoad() override;
+  void onOk() override;
+  void onCancel() override { close(); }
+
+ private:
+  void login();
+  const Services& services_;
+};
+
+}  // namespace doumteo
