@@ -1,0 +1,132 @@
+// The driver's own checks, against e2e_testwin.exe, a window whose behaviour
+// is known: if these fail, the scenarios of doumteo.exe cannot be trusted.
+#include <gtest/gtest.h>
+
+#include "driver/driver.h"
+
+namespace e2e {
+namespace {
+
+class DriverSelfTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    killProcessesNamed(L"e2e_testwin.exe");
+    resetRecords();
+    resetUrls();
+  }
+  ProgramFolder folder{environment().cRoot + L"\\testwin", L"e2e_testwin.exe", L"e2e_testwin.exe"};
+};
+
+TEST_F(DriverSelfTest, ReadsAndAnswersMessageBoxes) {
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+
+  click(main, L"정보");
+  MsgBox info = waitMessageBox(program);
+  EXPECT_EQ(info.title, L"제품");
+  EXPECT_EQ(info.text, L"정보 메시지\r\n둘째 줄");
+  EXPECT_EQ(info.icon, Icon::Information) << narrow(iconName(info.icon));
+  EXPECT_EQ(info.buttonIds(), std::vector<int>{IDOK});
+  EXPECT_EQ(info.defaultId(), IDOK);
+  info.answer(IDOK);
+
+  click(main, L"경고");
+  MsgBox warning = waitMessageBox(program);
+  EXPECT_EQ(warning.icon, Icon::Warning) << narrow(iconName(warning.icon));
+  warning.answer(IDOK);
+
+  click(main, L"오류");
+  MsgBox plain = waitMessageBox(program);
+  EXPECT_EQ(plain.icon, Icon::None);
+  EXPECT_EQ(plain.text, L"Error 5 (Invalid)");
+  plain.answer(IDOK);
+
+  click(main, L"질문 예");
+  MsgBox yesFirst = waitMessageBox(program);
+  EXPECT_EQ(yesFirst.icon, Icon::Question) << narrow(iconName(yesFirst.icon));
+  EXPECT_EQ(yesFirst.buttonIds(), (std::vector<int>{IDYES, IDNO}));
+  EXPECT_EQ(yesFirst.defaultId(), IDYES);
+  yesFirst.answer(IDNO);
+  MsgBox answered = waitMessageBox(program);
+  EXPECT_EQ(answered.text, L"아니요");
+  answered.answer(IDOK);
+
+  click(main, L"질문 아니요");
+  MsgBox noFirst = waitMessageBox(program);
+  EXPECT_EQ(noFirst.defaultId(), IDNO);
+  noFirst.answer(IDYES);
+  EXPECT_TRUE(noMessageBoxWithin(program, 300));
+
+  click(main, L"닫기 &C");
+  EXPECT_EQ(program.waitExit(), 0u);
+}
+
+TEST_F(DriverSelfTest, PostsMouseButtonsWithModifiers) {
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  HWND button = child(main, L"레지스트리 삭제");
+
+  mouseClick(button, MouseButton::Left, MK_SHIFT);
+  MsgBox shiftLeft = waitMessageBox(program);
+  EXPECT_EQ(shiftLeft.text, L"왼쪽 Shift");
+  shiftLeft.answer(IDOK);
+
+  mouseClick(button, MouseButton::Right, MK_CONTROL);
+  MsgBox ctrlRight = waitMessageBox(program);
+  EXPECT_EQ(ctrlRight.text, L"오른쪽 Ctrl");
+  ctrlRight.answer(IDOK);
+}
+
+// Wine searches the starting program's own folder before its own system
+// folder, so recorders in the program folder stand in for regedit and taskmgr.
+TEST_F(DriverSelfTest, RecordsProgramsStartedFromTheProgramFolder) {
+  folder.addRecorder(L"regedit.exe");
+  folder.addRecorder(L"taskmgr.exe");
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+
+  click(main, L"레지스트리 편집기");
+  std::vector<Record> records = waitRecords(1);
+  EXPECT_EQ(records[0].exe, L"regedit.exe");
+  EXPECT_EQ(records[0].commandLine, L"regedit.exe");
+  EXPECT_EQ(records[0].currentDir, folder.path());
+  waitUntil([&] { return IsIconic(main) != FALSE; }, L"the window to be minimised");
+
+  ShowWindow(main, SW_RESTORE);
+  click(main, L"작업관리자");
+  records = waitRecords(2);
+  EXPECT_EQ(records[1].exe, L"taskmgr.exe");
+  EXPECT_EQ(records[1].commandLine, L"taskmgr.exe ");
+}
+
+TEST_F(DriverSelfTest, CatchesAddressesHandedToTheShell) {
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  click(main, L"주소 열기");
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{L"http://www.velto.example/html/join.php"});
+}
+
+TEST_F(DriverSelfTest, SeesTheSecondStartRestoreTheFirst) {
+  Process first = startProgram(folder);
+  HWND main = waitMainWindow(first);
+  ShowWindow(main, SW_MINIMIZE);
+  waitUntil([&] { return IsIconic(main) != FALSE; }, L"the window to be minimised");
+
+  Process second = startProgram(folder);
+  EXPECT_EQ(second.waitExit(), 0u);
+  waitUntil([&] { return IsIconic(main) == FALSE; }, L"the first window to be restored");
+}
+
+TEST_F(DriverSelfTest, KillsWhatAFailedTestLeftRunning) {
+  DWORD id = 0;
+  {
+    Process program = startProgram(folder);
+    waitMainWindow(program);
+    id = program.id();
+  }
+  EXPECT_TRUE(topWindows(id).empty());
+  EXPECT_FALSE(isProcessRunning(L"e2e_testwin.exe"));
+}
+
+}  // namespace
+}  // namespace e2e
