@@ -133,6 +133,20 @@ class FileSystemPort {
   // 53 when it cannot be opened, 6 when the line is longer than kMaxLine.
   virtual std::string readFirstLine(const std::wstring& path) = 0;
   static constexpr std::size_t kMaxLine = 16u * 1024u * 1024u;
+
+  // Used by the settings snapshots. An adapter without them fails, and the
+  // action that needed a snapshot stops before changing anything.
+  // The user's local application-data folder, without a trailing separator.
+  virtual std::wstring localAppDataFolder() { unsupported(); }
+  // Creates or replaces the file with exactly these bytes. Throws Failure.
+  virtual void writeFile(const std::wstring& /*path*/, const std::string& /*bytes*/) { unsupported(); }
+  // The whole content of a file. Throws Failure (53 when it cannot be opened).
+  virtual std::string readFile(const std::wstring& /*path*/) { unsupported(); }
+  // Deletes one file. Throws Failure.
+  virtual void deleteFile(const std::wstring& /*path*/) { unsupported(); }
+
+ private:
+  [[noreturn]] static void unsupported() { throw Failure(err::kInvalidCall, L"Invalid procedure call or argument"); }
 };
 
 // ---- clock ---------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "registry/reg_log.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -119,6 +120,31 @@ bool isSettingsLevelName(const std::wstring& name) {
 
 void applySettingsLog(const Services& services, const std::wstring& settingsText) {
   LogReader(services).apply(settingsText);
+}
+
+std::vector<std::wstring> settingsLogApplications(const Services& services, const std::wstring& path) {
+  std::wstring text;
+  try {
+    text = HexTextDecode(Radix64Decode(fromAnsi(services.files.readFirstLine(path))));
+  } catch (const Failure&) {
+    return {};
+  }
+  // Key names are compared without regard to ASCII case, as the registry does.
+  auto folded = [](std::wstring s) {
+    for (auto& c : s)
+      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return s;
+  };
+  std::vector<std::wstring> apps, seen;
+  const auto lines = split(text, L"\r\n");
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    const auto fields = split(lines[i], L"\t");
+    if (fields.size() < 2 || fields[0] != L"&" || !isSettingsLevelName(fields[1])) continue;
+    if (std::find(seen.begin(), seen.end(), folded(fields[1])) != seen.end()) continue;
+    seen.push_back(folded(fields[1]));
+    apps.push_back(fields[1]);
+  }
+  return apps;
 }
 
 bool RegLogRead(const Services& services, const std::wstring& path) {

@@ -2,6 +2,7 @@
 // modRegedit.RegLogRead: writes the settings recorded in a settings backup
 // file back into the per-user application settings area.
 #include <string>
+#include <vector>
 
 #include "platform/ports.h"
 
@@ -18,6 +19,11 @@ bool RegLogRead(const Services& services, const std::wstring& path);
 // The record part of RegLogRead: settingsText is the decoded text (a header
 // line, then one record per line, CR LF between lines).
 void applySettingsLog(const Services& services, const std::wstring& settingsText);
+
+// The application names whose areas RegLogRead would write for the file at
+// path (those it accepts, each once, first spelling kept), read without any
+// message; empty when the file cannot be read or decoded.
+std::vector<std::wstring> settingsLogApplications(const Services& services, const std::wstring& path);
 
 // True when name can stand for exactly one level below the settings root:
 // not empty, no "\" or control character, not made of dots alone. Anything

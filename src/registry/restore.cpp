@@ -4,6 +4,7 @@
 #include "app/messages.h"
 #include "registry/backup_list.h"
 #include "registry/reg_log.h"
+#include "registry/snapshot.h"
 
 namespace doumteo {
 
@@ -13,7 +14,9 @@ void btnRegBackup_Click(const Services& s, const ProductProfile& profile, const 
     return;
   }
   if (IsProductRunning(s, profile)) return;
-  if (RegLogRead(s, backupFolder(s.files.programFolder()) + cmbRegText))
+  const std::wstring path = backupFolder(s.files.programFolder()) + cmbRegText;
+  if (!SaveSettingsSnapshot(s, profile, settingsLogApplications(s, path), kSnapshotRestore)) return;
+  if (RegLogRead(s, path))
     ShowInfo(s.messages, profile, L"환경설정 복원이 완료되었습니다.   ");
 }
 

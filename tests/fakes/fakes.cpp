@@ -72,6 +72,7 @@ void FakeFileSystem::copyFile(const std::wstring& from, const std::wstring& to) 
 
 void FakeFileSystem::createFolder(const std::wstring& path) {
   if (folders.count(path)) throw Failure(err::kPathFileAccess, L"Path/File access error");
+  if (readOnlyFolders.count(parentOf(path))) throw Failure(err::kPermissionDenied, L"Permission denied");
   folders.insert(path);
   log_.push_back(L"mkdir:" + path);
 }
@@ -89,6 +90,35 @@ std::string FakeFileSystem::readFirstLine(const std::wstring& path) {
   std::string line = c.substr(0, end);
   if (line.size() > kMaxLine) failOverflow();
   return line;
+}
+
+std::wstring FakeFileSystem::localAppDataFolder() {
+  if (localAppData.empty()) throw Failure(err::kPathNotFound, L"Path not found");
+  return localAppData;
+}
+
+void FakeFileSystem::writeFile(const std::wstring& path, const std::string& bytes) {
+  const std::wstring parent = parentOf(path);
+  if (!folders.count(parent)) throw Failure(err::kPathNotFound, L"Path not found");
+  if (readOnlyFolders.count(parent) || locked.count(path)) throw Failure(err::kPermissionDenied, L"Permission denied");
+  std::string stored = bytes;
+  if (onWrite) onWrite(path, stored);
+  files[path].content = std::move(stored);
+  log_.push_back(L"write:" + path);
+}
+
+std::string FakeFileSystem::readFile(const std::wstring& path) {
+  auto it = files.find(path);
+  if (it == files.end()) throw Failure(err::kFileNotFound, L"File not found");
+  return it->second.content;
+}
+
+void FakeFileSystem::deleteFile(const std::wstring& path) {
+  if (!files.count(path)) throw Failure(err::kFileNotFound, L"File not found");
+  if (locked.count(path) || readOnlyFolders.count(parentOf(path)))
+    throw Failure(err::kPermissionDenied, L"Permission denied");
+  files.erase(path);
+  log_.push_back(L"delete:" + path);
 }
 
 void FakeClock::setLocalTime(const LocalTime& t) {

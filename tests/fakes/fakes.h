@@ -64,6 +64,10 @@ class FakeFileSystem final : public FileSystemPort {
   void createFolder(const std::wstring& path) override;
   void setCurrentFolder(const std::wstring& path) override;
   std::string readFirstLine(const std::wstring& path) override;
+  std::wstring localAppDataFolder() override;
+  void writeFile(const std::wstring& path, const std::string& bytes) override;
+  std::string readFile(const std::wstring& path) override;
+  void deleteFile(const std::wstring& path) override;
 
   struct File {
     std::string content;
@@ -76,6 +80,10 @@ class FakeFileSystem final : public FileSystemPort {
   std::set<std::wstring> locked;        // copies onto these fail
   std::set<std::wstring> failLookup;    // exists() on these throws
   std::wstring currentFolder;
+  std::wstring localAppData = L"C:\\Users\\user\\AppData\\Local";  // "" = unknown (throws)
+  std::set<std::wstring> readOnlyFolders;  // files and folders cannot be made directly inside
+  // Sees (and may change) the bytes of every writeFile before they are stored.
+  std::function<void(const std::wstring& path, std::string& bytes)> onWrite;
 
  private:
   EventLog& log_;

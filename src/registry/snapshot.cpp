@@ -1,0 +1,523 @@
+#include "registry/snapshot.h"
+
+#include <algorithm>
+
+#include "app/messages.h"
+#include "platform/ansi.h"
+#include "registry/reg_log.h"
+
+namespace doumteo {
+
+namespace {
+
+constexpr wchar_t kCurrentUserName[] = L"HKEY_CURRENT_USER";
+constexpr std::uint32_t kKeyRead = 0x20019;
+// regedit breaks hex data after the comma that reaches this column.
+constexpr std::size_t kHexLineWidth = 77;
+constexpr std::size_t kValueNameBuffer = 32768;  // 16383 characters, double-byte
+constexpr std::size_t kKeyNameBuffer = 1024;     // 255 characters, double-byte
+
+const wchar_t kHexDigits[] = L"0123456789abcdef";
+
+std::wstring hexByte(std::uint8_t b) { return {kHexDigits[b >> 4], kHexDigits[b & 15]}; }
+
+std::wstring hexNumber(std::uint32_t n) {
+  std::wstring out;
+  do {
+    out.insert(out.begin(), kHexDigits[n & 15]);
+    n >>= 4;
+  } while (n);
+  return out;
+}
+
+std::wstring quoted(const std::wstring& s) {
+  std::wstring out = L"\"";
+  for (wchar_t c : s) {
+    if (c == L'\\' || c == L'"') out += L'\\';
+    out += c;
+  }
+  return out + L"\"";
+}
+
+// A REG_SZ that regedit can write between quotes: one terminating NUL, no
+// other NUL and no line break (those go out as hex(1)).
+std::optional<std::wstring> plainText(const std::vector<std::uint8_t>& data) {
+  if (data.size() < 2 || data.size() % 2 || data[data.size() - 1] || data[data.size() - 2]) return std::nullopt;
+  const std::wstring text = fromUtf16le({data.begin(), data.end() - 2});
+  if (text.find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos) return std::nullopt;
+  return text;
+}
+
+std::wstring valueLine(const SnapshotValue& v) {
+  std::wstring line = (v.name.empty() ? L"@" : quoted(v.name)) + L"=";
+  if (v.type == reg::kSz) {
+    if (auto text = plainText(v.data)) return line + quoted(*text);
+  }
+  if (v.type == reg::kDword && v.data.size() == 4) {
+    std::wstring digits;
+    for (int i = 3; i >= 0; --i) digits += hexByte(v.data[static_cast<std::size_t>(i)]);
+    return line + L"dword:" + digits;
+  }
+  line += v.type == reg::kBinary ? L"hex:" : L"hex(" + hexNumber(v.type) + L"):";
+  std::size_t column = line.size();
+  for (std::size_t i = 0; i < v.data.size(); ++i) {
+    line += hexByte(v.data[i]);
+    column += 2;
+    if (i + 1 == v.data.size()) break;
+    line += L',';
+    if (++column >= kHexLineWidth) {
+      line += L"\\\r\n  ";
+      column = 2;
+    }
+  }
+  return line;
+}
+
+// ---- parsing ----
+
+int hexValue(wchar_t c) {
+  if (c >= L'0' && c <= L'9') return c - L'0';
+  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
+  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
+  return -1;
+}
+
+// A quoted text starting at pos (at the opening quote); pos ends after the
+// closing quote.
+std::optional<std::wstring> unquote(const std::wstring& line, std::size_t& pos) {
+  if (pos >= line.size() || line[pos] != L'"') return std::nullopt;
+  std::wstring out;
+  for (++pos; pos < line.size(); ++pos) {
+    wchar_t c = line[pos];
+    if (c == L'"') {
+      ++pos;
+      return out;
+    }
+    if (c == L'\\' && pos + 1 < line.size()) c = line[++pos];
+    out += c;
+  }
+  return std::nullopt;
+}
+
+// "aa,bb,cc" (blanks allowed around the items); an empty text is no bytes.
+std::optional<std::vector<std::uint8_t>> hexList(const std::wstring& text) {
+  std::vector<std::uint8_t> bytes;
+  std::size_t i = 0;
+  auto skipBlanks = [&] {
+    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
+  };
+  skipBlanks();
+  if (i == text.size()) return bytes;
+  for (;;) {
+    skipBlanks();
+    if (i + 2 > text.size()) return std::nullopt;
+    const int hi = hexValue(text[i]);
+    const int lo = hexValue(text[i + 1]);
+    if (hi < 0 || lo < 0) return std::nullopt;
+    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+    i += 2;
+    skipBlanks();
+    if (i == text.size()) return bytes;
+    if (text[i] != L',') return std::nullopt;
+    ++i;
+  }
+}
+
+std::optional<SnapshotValue> parseValue(const std::wstring& line) {
+  SnapshotValue v;
+  std::size_t pos = 0;
+  if (line[0] == L'@') {
+    pos = 1;
+  } else {
+    auto name = unquote(line, pos);
+    if (!name || name->empty()) return std::nullopt;
+    v.name = *name;
+  }
+  if (pos >= line.size() || line[pos] != L'=') return std::nullopt;
+  const std::wstring data = line.substr(pos + 1);
+  if (!data.empty() && data[0] == L'"') {
+    std::size_t at = 0;
+    auto text = unquote(data, at);
+    if (!text || at != data.size()) return std::nullopt;
+    v.type = reg::kSz;
+    v.data = utf16le(*text);
+    v.data.insert(v.data.end(), {0, 0});
+    return v;
+  }
+  if (data.rfind(L"dword:", 0) == 0) {
+    const std::wstring digits = data.substr(6);
+    if (digits.size() != 8) return std::nullopt;
+    std::uint32_t n = 0;
+    for (wchar_t c : digits) {
+      const int h = hexValue(c);
+      if (h < 0) return std::nullopt;
+      n = n * 16 + static_cast<std::uint32_t>(h);
+    }
+    v.type = reg::kDword;
+    v.data = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16),
+              static_cast<std::uint8_t>(n >> 24)};
+    return v;
+  }
+  std::size_t listStart = 0;
+  if (data.rfind(L"hex:", 0) == 0) {
+    v.type = reg::kBinary;
+    listStart = 4;
+  } else if (data.rfind(L"hex(", 0) == 0) {
+    const auto close = data.find(L"):");
+    if (close == std::wstring::npos || close == 4 || close > 12) return std::nullopt;
+    std::uint32_t n = 0;
+    for (std::size_t i = 4; i < close; ++i) {
+      const int h = hexValue(data[i]);
+      if (h < 0) return std::nullopt;
+      n = n * 16 + static_cast<std::uint32_t>(h);
+    }
+    v.type = n;
+    listStart = close + 2;
+  } else {
+    return std::nullopt;  // "-" (a deletion) or an unknown form
+  }
+  auto bytes = hexList(data.substr(listStart));
+  if (!bytes) return std::nullopt;
+  v.data = std::move(*bytes);
+  return v;
+}
+
+// ---- reading the registry ----
+
+// Closes the key handle when the scope ends.
+class OpenKeyHandle {
+ public:
+  OpenKeyHandle(RegistryApi& api, RegHandle h) : api_(api), h_(h) {}
+  ~OpenKeyHandle() { api_.closeKey(h_); }
+  OpenKeyHandle(const OpenKeyHandle&) = delete;
+  OpenKeyHandle& operator=(const OpenKeyHandle&) = delete;
+  RegHandle get() const { return h_; }
+
+ private:
+  RegistryApi& api_;
+  RegHandle h_;
+};
+
+[[noreturn]] void failRegistry(long code) { throw Failure(static_cast<int>(code), L"Registry error"); }
+
+bool isTextType(std::uint32_t type) { return type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz; }
+
+std::vector<std::uint8_t> valueData(RegistryApi& api, RegHandle h, const std::optional<std::string>& name,
+                                    std::uint32_t& type) {
+  // The value may grow between the two calls; a few tries settle it.
+  for (int attempt = 0; attempt < 4; ++attempt) {
+    std::uint32_t size = 0;
+    if (long rc = api.queryValue(h, name, &type, nullptr, &size); rc != reg::kSuccess) failRegistry(rc);
+    std::vector<std::uint8_t> data(size);
+    std::uint32_t got = size;
+    const long rc = api.queryValue(h, name, &type, data.empty() ? nullptr : data.data(), &got);
+    if (rc == reg::kMoreData) continue;
+    if (rc != reg::kSuccess) failRegistry(rc);
+    data.resize(std::min<std::size_t>(got, data.size()));
+    return data;
+  }
+  failRegistry(reg::kMoreData);
+}
+
+void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring& fullPath,
+              std::vector<SnapshotKey>& out) {
+  RegHandle raw = 0;
+  if (long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
+  const OpenKeyHandle key(api, raw);
+
+  SnapshotKey snapshot{fullPath, {}};
+  std::vector<char> buffer(kValueNameBuffer);
+  for (std::uint32_t i = 0;; ++i) {
+    std::uint32_t length = static_cast<std::uint32_t>(buffer.size());
+    const long rc = api.enumValue(key.get(), i, buffer.data(), length);
+    if (rc == reg::kNoMoreItems) break;
+    if (rc != reg::kSuccess) failRegistry(rc);
+    const std::string ansiName(buffer.data(), std::min<std::size_t>(length, buffer.size()));
+    SnapshotValue v;
+    v.name = fromAnsi(ansiName);
+    auto data = valueData(api, key.get(), ansiName.empty() ? std::nullopt : std::optional<std::string>(ansiName),
+                          v.type);
+    if (isTextType(v.type)) {
+      v.data = utf16le(fromAnsi(std::string(data.begin(), data.end())));
+    } else {
+      v.data = std::move(data);
+    }
+    snapshot.values.push_back(std::move(v));
+  }
+  out.push_back(std::move(snapshot));
+
+  std::vector<std::string> children;
+  std::vector<char> name(kKeyNameBuffer);
+  for (std::uint32_t i = 0;; ++i) {
+    const long rc = api.enumKey(key.get(), i, name.data(), static_cast<std::uint32_t>(name.size()));
+    if (rc == reg::kNoMoreItems) break;
+    if (rc != reg::kSuccess) failRegistry(rc);
+    children.emplace_back(name.data(), static_cast<std::size_t>(std::find(name.begin(), name.end(), '\0') - name.begin()));
+  }
+  for (const auto& child : children) readTree(api, ansiPath + "\\" + child, fullPath + L"\\" + fromAnsi(child), out);
+}
+
+// ---- the snapshot step ----
+
+std::wstring twoDigits(unsigned n) { return {static_cast<wchar_t>(L'0' + n / 10 % 10), static_cast<wchar_t>(L'0' + n % 10)}; }
+
+std::wstring timeStamp(const LocalTime& t) {
+  const std::wstring year = twoDigits(t.year / 100u) + twoDigits(t.year % 100u);
+  const std::wstring ms = std::wstring(1, static_cast<wchar_t>(L'0' + t.milliseconds / 100 % 10)) +
+                          twoDigits(t.milliseconds % 100u);
+  return year + twoDigits(t.month) + twoDigits(t.day) + L"_" + twoDigits(t.hour) + twoDigits(t.minute) +
+         twoDigits(t.second) + L"_" + ms;
+}
+
+bool startsWith(const std::wstring& s, const std::wstring& prefix) { return s.rfind(prefix, 0) == 0; }
+
+std::wstring lowerAscii(std::wstring s) {
+  for (auto& c : s)
+    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+  return s;
+}
+
+std::wstring failureDetail(const Failure& f) {
+  std::wstring plain;
+  switch (f.number) {
+    case err::kPermissionDenied: plain = L"쓰기 권한이 없습니다"; break;
+    case err::kPathNotFound: plain = L"폴더를 찾을 수 없습니다"; break;
+    case err::kFileNotFound: plain = L"파일을 찾을 수 없습니다"; break;
+    case err::kPathFileAccess: plain = L"폴더나 파일에 접근할 수 없습니다"; break;
+    case 61: plain = L"디스크 공간이 부족합니다"; break;
+    case 71: plain = L"디스크가 준비되지 않았습니다"; break;
+    default: break;
+  }
+  const std::wstring code = L"Error " + std::to_wstring(f.number) + L": " + f.description;
+  return plain.empty() ? code : plain + L" (" + code + L")";
+}
+
+void refuse(const Services& s, const ProductProfile& profile, const std::wstring& reason, const std::wstring& where) {
+  std::wstring text =
+      L"설정을 바꾸기 전에 지금의 설정을 복원 지점으로 저장하지 못해 작업을 멈췄습니다.\r\n"
+      L"아무것도 지우거나 바꾸지 않았습니다.\r\n\r\n이유: " +
+      reason;
+  if (!where.empty()) text += L"\r\n저장 위치: " + where;
+  ShowWarning(s.messages, profile, text);
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> utf16le(const std::wstring& text) {
+  std::vector<std::uint8_t> out;
+  out.reserve(text.size() * 2);
+  auto unit = [&out](std::uint32_t u) {
+    out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(u >> 8));
+  };
+  for (wchar_t wc : text) {
+    const auto c = static_cast<std::uint32_t>(wc);
+    if (c > 0xFFFF) {
+      unit(0xD800 + ((c - 0x10000) >> 10));
+      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+  }
+  return out;
+}
+
+std::wstring fromUtf16le(const std::vector<std::uint8_t>& bytes) {
+  std::wstring out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t u = bytes[i] | (static_cast<std::uint32_t>(bytes[i + 1]) << 8);
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
+        const std::uint32_t low = bytes[i + 2] | (static_cast<std::uint32_t>(bytes[i + 3]) << 8);
+        if (low >= 0xDC00 && low < 0xE000) {
+          u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+          i += 2;
+        }
+      }
+    }
+    out += static_cast<wchar_t>(u);
+  }
+  return out;
+}
+
+std::wstring exportText(const std::vector<SnapshotKey>& keys) {
+  std::wstring text = std::wstring(kRegExportHeader) + L"\r\n";
+  for (const auto& key : keys) {
+    text += L"\r\n[" + key.path + L"]\r\n";
+    for (const auto& v : key.values) text += valueLine(v) + L"\r\n";
+  }
+  return text + L"\r\n";
+}
+
+std::optional<std::vector<SnapshotKey>> parseExport(const std::wstring& text) {
+  std::vector<std::wstring> lines;
+  for (std::size_t start = 0; start <= text.size();) {
+    auto end = text.find(L'\n', start);
+    if (end == std::wstring::npos) end = text.size();
+    std::wstring line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == L'\r') line.pop_back();
+    lines.push_back(std::move(line));
+    start = end + 1;
+  }
+  if (lines.empty() || lines[0] != kRegExportHeader) return std::nullopt;
+
+  std::vector<SnapshotKey> keys;
+  for (std::size_t i = 1; i < lines.size(); ++i) {
+    std::wstring line = lines[i];
+    if (line.empty() || line[0] == L';') continue;
+    if (line[0] == L'[') {
+      if (line.back() != L']' || line.size() < 3 || line[1] == L'-') return std::nullopt;
+      keys.push_back({line.substr(1, line.size() - 2), {}});
+      continue;
+    }
+    if ((line[0] != L'"' && line[0] != L'@') || keys.empty()) return std::nullopt;
+    // Hex data goes on over lines that end in a backslash.
+    while (line.back() == L'\\' && i + 1 < lines.size()) {
+      line.pop_back();
+      const std::wstring& next = lines[++i];
+      line += next.substr(std::min(next.find_first_not_of(L' '), next.size()));
+    }
+    auto value = parseValue(line);
+    if (!value) return std::nullopt;
+    keys.back().values.push_back(std::move(*value));
+  }
+  return keys;
+}
+
+std::string regFileBytes(const std::wstring& text) {
+  const auto bytes = utf16le(text);
+  std::string out = "\xFF\xFE";
+  out.append(bytes.begin(), bytes.end());
+  return out;
+}
+
+std::optional<std::wstring> regFileText(const std::string& bytes) {
+  if (bytes.size() < 2 || bytes.size() % 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
+      static_cast<unsigned char>(bytes[1]) != 0xFE)
+    return std::nullopt;
+  return fromUtf16le(std::vector<std::uint8_t>(bytes.begin() + 2, bytes.end()));
+}
+
+std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& app) {
+  const std::wstring path = std::wstring(kSettingsRootW) + L"\\" + app;
+  const std::string ansiPath = toAnsi(path);
+  {
+    RegHandle probe = 0;
+    const long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, kKeyRead, probe);
+    if (rc == reg::kFileNotFound) return {};
+    if (rc != reg::kSuccess) failRegistry(rc);
+    const OpenKeyHandle closeIt(api, probe);
+  }
+  std::vector<SnapshotKey> keys;
+  readTree(api, ansiPath, std::wstring(kCurrentUserName) + L"\\" + path, keys);
+  return keys;
+}
+
+std::wstring snapshotFolderOf(const std::wstring& localAppData) { return localAppData + L"\\도움터\\복원지점"; }
+
+std::wstring snapshotFileName(const LocalTime& time, const std::wstring& action,
+                              const std::vector<std::wstring>& existing) {
+  const std::wstring stamp = timeStamp(time);
+  auto taken = [&](const std::wstring& prefix) {
+    return std::any_of(existing.begin(), existing.end(),
+                       [&](const std::wstring& n) { return startsWith(n, prefix + L" ") || n == prefix + L".reg"; });
+  };
+  std::wstring base = stamp;
+  for (unsigned seq = 1; taken(base); ++seq) base = stamp + L"_" + (seq < 100 ? twoDigits(seq) : std::to_wstring(seq));
+  return base + L" " + action + L".reg";
+}
+
+bool isSnapshotFileName(const std::wstring& name) {
+  if (name.size() < 19 + 4) return false;
+  for (std::size_t i = 0; i < 19; ++i) {
+    const bool underscore = i == 8 || i == 15;
+    if (underscore ? name[i] != L'_' : (name[i] < L'0' || name[i] > L'9')) return false;
+  }
+  return lowerAscii(name.substr(name.size() - 4)) == L".reg";
+}
+
+std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& names, const std::wstring& justWritten,
+                                            std::size_t kept) {
+  std::vector<std::wstring> snapshots;
+  bool sawNew = false;
+  for (const auto& n : names) {
+    if (n == justWritten) sawNew = true;
+    else if (isSnapshotFileName(n)) snapshots.push_back(n);
+  }
+  std::sort(snapshots.begin(), snapshots.end());
+  const std::size_t room = kept > (sawNew ? 1u : 0u) ? kept - (sawNew ? 1u : 0u) : 0u;
+  if (snapshots.size() <= room) return {};
+  return {snapshots.begin(), snapshots.end() - static_cast<std::ptrdiff_t>(room)};
+}
+
+bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, const std::vector<std::wstring>& apps,
+                          const std::wstring& action) {
+  std::vector<SnapshotKey> keys;
+  try {
+    for (const auto& app : apps) {
+      if (!isSettingsLevelName(app)) continue;
+      auto area = readSettingsArea(s.registry, app);
+      keys.insert(keys.end(), area.begin(), area.end());
+    }
+  } catch (const Failure& f) {
+    refuse(s, profile, L"지금의 설정을 레지스트리에서 읽지 못했습니다 (" + failureDetail(f) + L")", L"");
+    return false;
+  }
+  if (keys.empty()) return true;  // nothing there that the action could change
+
+  std::wstring folder;
+  try {
+    folder = s.files.localAppDataFolder();
+  } catch (const Failure& f) {
+    refuse(s, profile, L"사용자의 로컬 응용 프로그램 데이터 폴더를 알 수 없습니다 (" + failureDetail(f) + L")", L"");
+    return false;
+  }
+  folder = snapshotFolderOf(folder);
+  std::wstring path;
+  try {
+    const std::wstring own = folder.substr(0, folder.find_last_of(L'\\'));
+    for (const auto& f : {own, folder})
+      if (!s.files.exists(f, true)) s.files.createFolder(f);
+    path = folder + L"\\" + snapshotFileName(s.clock.now(), action, s.files.listFiles(folder, L"*.reg"));
+  } catch (const Failure& f) {
+    refuse(s, profile, L"복원 지점 폴더를 만들 수 없습니다: " + failureDetail(f), folder);
+    return false;
+  }
+  const std::wstring text = exportText(keys);
+  try {
+    s.files.writeFile(path, regFileBytes(text));
+  } catch (const Failure& f) {
+    refuse(s, profile, L"복원 지점 파일을 쓸 수 없습니다: " + failureDetail(f), folder);
+    return false;
+  }
+
+  // Only a snapshot that reads back as what was meant to be saved counts.
+  std::wstring problem;
+  try {
+    const auto back = regFileText(s.files.readFile(path));
+    const auto parsed = back ? parseExport(*back) : std::nullopt;
+    if (!parsed || *parsed != keys) problem = L"저장한 파일을 다시 읽어 보니 내용이 저장하려던 설정과 다릅니다";
+  } catch (const Failure& f) {
+    problem = L"저장한 파일을 다시 읽을 수 없습니다: " + failureDetail(f);
+  }
+  if (!problem.empty()) {
+    try {
+      s.files.deleteFile(path);
+    } catch (const Failure&) {
+    }
+    refuse(s, profile, problem, folder);
+    return false;
+  }
+
+  const std::wstring name = path.substr(folder.size() + 1);
+  for (const auto& old : snapshotsToRemove(s.files.listFiles(folder, L"*.reg"), name)) {
+    try {
+      s.files.deleteFile(folder + L"\\" + old);
+    } catch (const Failure&) {
+      // An old snapshot that stays does no harm; the next run tries again.
+    }
+  }
+  return true;
+}
+
+}  // namespace doumteo

@@ -1,0 +1,79 @@
+#pragma once
+// The safety net of the wipe and the restore: before either changes a
+// settings area, the area is saved as a registry export file that regedit
+// imports with a double-click, in a folder of the program's own below the
+// user's local application data.
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/product_profile.h"
+#include "platform/ports.h"
+
+namespace doumteo {
+
+struct SnapshotValue {
+  std::wstring name;  // "" = the key's default value (@)
+  std::uint32_t type = reg::kSz;
+  // The data as the wide registry functions hold it: the text types
+  // (REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ) as UTF-16LE with their NULs.
+  std::vector<std::uint8_t> data;
+  bool operator==(const SnapshotValue&) const = default;
+};
+
+struct SnapshotKey {
+  std::wstring path;  // with the root's name, e.g. HKEY_CURRENT_USER\Software\...
+  std::vector<SnapshotValue> values;
+  bool operator==(const SnapshotKey&) const = default;
+};
+
+inline constexpr wchar_t kRegExportHeader[] = L"Windows Registry Editor Version 5.00";
+
+// The export text regedit writes for these keys, lines ending in CR LF.
+std::wstring exportText(const std::vector<SnapshotKey>& keys);
+// Reads an export text back; nullopt when it is not one (or holds deletions).
+std::optional<std::vector<SnapshotKey>> parseExport(const std::wstring& text);
+
+// A .reg file is UTF-16LE with a byte order mark.
+std::string regFileBytes(const std::wstring& text);
+std::optional<std::wstring> regFileText(const std::string& bytes);
+
+std::vector<std::uint8_t> utf16le(const std::wstring& text);  // no terminator added
+std::wstring fromUtf16le(const std::vector<std::uint8_t>& bytes);
+
+// One settings area (the application's key below the settings root, with
+// every key below it) read through the ANSI registry port; keys in pre-order.
+// Empty when the area does not exist. Throws Failure when it cannot be read
+// in full.
+std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& app);
+
+// ---- the folder of snapshots ----------------------------------------------
+
+inline constexpr std::size_t kSnapshotsKept = 30;
+inline constexpr wchar_t kSnapshotFullWipe[] = L"전체삭제";
+inline constexpr wchar_t kSnapshotSelectiveWipe[] = L"선택삭제";
+inline constexpr wchar_t kSnapshotRestore[] = L"환경설정복원";
+
+// localAppData\도움터\복원지점
+std::wstring snapshotFolderOf(const std::wstring& localAppData);
+// "YYYYMMDD_HHMMSS_mmm action.reg"; a second snapshot in the same millisecond
+// gets "_01", "_02"… after the time, so names sort in the order written.
+std::wstring snapshotFileName(const LocalTime& time, const std::wstring& action,
+                              const std::vector<std::wstring>& existing);
+bool isSnapshotFileName(const std::wstring& name);
+// The oldest snapshots beyond the newest `kept` (never justWritten, which
+// stays even when the clock was set back); other files are not touched.
+std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& names, const std::wstring& justWritten,
+                                            std::size_t kept = kSnapshotsKept);
+
+// Saves the settings areas of apps before an action changes them: reads
+// them, writes the export, reads it back and checks it, then drops the
+// oldest snapshots. False, after a warning that says why, when the snapshot
+// could not be made: the caller must then change nothing. True when it was
+// saved or there was nothing to save.
+bool SaveSettingsSnapshot(const Services& services, const ProductProfile& profile,
+                          const std::vector<std::wstring>& apps, const std::wstring& action);
+
+}  // namespace doumteo
