@@ -1,0 +1,143 @@
+#include "platform/files_win.h"
+
+#include <algorithm>
+
+#include "platform/handle_win.h"
+
+namespace doumteo {
+
+namespace {
+
+constexpr int kBadFileName = 52;
+constexpr int kDiskFull = 61;
+constexpr int kDiskNotReady = 71;
+
+constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+
+bool isOrdinaryFile(DWORD attributes) {
+  return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | kHiddenOrSystem));
+}
+
+bool meansNotThere(DWORD code) {
+  return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES;
+}
+
+std::wstring joinPath(const std::wstring& folder, const std::wstring& name) {
+  if (folder.empty() || folder.back() == L'\\' || folder.back() == L'/') return folder + name;
+  return folder + L"\\" + name;
+}
+
+[[noreturn]] void failLast() { throw fileFailure(GetLastError()); }
+
+}  // namespace
+
+Failure fileFailure(DWORD code) {
+  switch (code) {
+    case ERROR_FILE_NOT_FOUND:
+      return Failure(err::kFileNotFound, L"File not found");
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return Failure(err::kPathNotFound, L"Path not found");
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return Failure(err::kPermissionDenied, L"Permission denied");
+    case ERROR_INVALID_NAME:
+    case ERROR_BAD_PATHNAME:
+    case ERROR_FILENAME_EXCED_RANGE:
+      return Failure(kBadFileName, L"Bad file name or number");
+    case ERROR_NOT_READY:
+      return Failure(kDiskNotReady, L"Disk not ready");
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return Failure(kDiskFull, L"Disk full");
+    default:  // ERROR_ALREADY_EXISTS and everything else
+      return Failure(err::kPathFileAccess, L"Path/File access error");
+  }
+}
+
+std::wstring Win32FileSystem::programFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (n == 0) return {};
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);  // truncated: try a larger buffer
+  }
+  const auto slash = path.find_last_of(L"\\/");
+  return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+bool Win32FileSystem::exists(const std::wstring& path, bool includeFolders) {
+  if (path.empty()) return false;
+  WIN32_FIND_DATAW data{};
+  const HANDLE h = FindFirstFileW(path.c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (meansNotThere(code)) return false;
+    throw fileFailure(code);
+  }
+  const UniqueFind owner(h);
+  do {
+    const DWORD a = data.dwFileAttributes;
+    if (isOrdinaryFile(a)) return true;
+    if (includeFolders && (a & FILE_ATTRIBUTE_DIRECTORY) && !(a & kHiddenOrSystem)) return true;
+  } while (FindNextFileW(h, &data));
+  return false;
+}
+
+std::vector<std::wstring> Win32FileSystem::listFiles(const std::wstring& folder, const std::wstring& pattern) {
+  std::vector<std::wstring> names;
+  WIN32_FIND_DATAW data{};
+  const HANDLE h = FindFirstFileW(joinPath(folder, pattern).c_str(), &data);
+  if (h == INVALID_HANDLE_VALUE) return names;
+  const UniqueFind owner(h);
+  do {
+    if (isOrdinaryFile(data.dwFileAttributes)) names.emplace_back(data.cFileName);
+  } while (FindNextFileW(h, &data));
+  return names;
+}
+
+void Win32FileSystem::copyFile(const std::wstring& from, const std::wstring& to) {
+  if (!CopyFileW(from.c_str(), to.c_str(), FALSE)) failLast();
+}
+
+void Win32FileSystem::createFolder(const std::wstring& path) {
+  if (!CreateDirectoryW(path.c_str(), nullptr)) failLast();
+}
+
+void Win32FileSystem::setCurrentFolder(const std::wstring& path) {
+  if (SetCurrentDirectoryW(path.c_str())) return;
+  // The system says "file not found" for a missing folder; for a folder that
+  // is a missing path.
+  const DWORD code = GetLastError();
+  throw fileFailure(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
+}
+
+std::string Win32FileSystem::readFirstLine(const std::wstring& path) {
+  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) failLast();
+  const UniqueHandle owner(h);
+  std::string line;
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) failLast();
+    if (got == 0) return line;
+    const auto begin = chunk.begin(), end = chunk.begin() + got;
+    const auto stop = std::find_if(begin, end, [](char c) { return c == '\r' || c == '\n'; });
+    const auto take = static_cast<std::size_t>(stop - begin);
+    if (line.size() + take > kMaxLine) failOverflow();
+    line.append(begin, stop);
+    if (stop != end) return line;
+  }
+}
+
+}  // namespace doumteo
