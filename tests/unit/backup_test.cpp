@@ -145,12 +145,5 @@ TEST_F(BackupTest, SkipConfirmAndKeepFormAreHonoured) {
   EXPECT_EQ(env.window.forms, std::vector<std::wstring>{L"FrmMain"});
 }
 
-TEST(BackupForms, UnloadOtherFormsComparesWithoutCase) {
-  fakes::FakeEnv env;
-  env.window.forms = {L"FrmMain", L"FrmTimeSet", L"frmtimeset"};
-  UnloadOtherForms(env.window, L"frmTIMEset");
-  EXPECT_EQ(env.window.forms, (std::vector<std::wstring>{L"FrmTimeSet", L"frmtimeset"}));
-}
-
 }  // namespace
 }  // namespace doumteo

@@ -34,7 +34,7 @@ class ReinstallTest : public ::testing::Test {
   }
   Services services() { return testsupport::servicesWith(env, settings); }
   bool go() { return GoReInst(services(), L"DBS", kUrl); }
-  // The log from the first event after the messages already checked.
+  // The log without its message boxes.
   EventLog logWithoutMessages() const {
     EventLog out;
     for (const auto& e : env.log)
@@ -147,12 +147,6 @@ TEST_F(ReinstallTest, MissingKitFileStopsAtItsOwnMessage) {
     EXPECT_EQ(env.log, EventLog{L"msg[none]:" + messages[i]});
     EXPECT_EQ(env.messages.shown[0].title, L"도움터");
   }
-}
-
-TEST_F(ReinstallTest, HiddenKitFileCountsAsMissing) {
-  env.files.files[L"C:\\Product\\FetchPilot.exe"].hidden = true;
-  EXPECT_FALSE(go());
-  EXPECT_EQ(env.log, EventLog{kMissingFetchPilot});
 }
 
 TEST_F(ReinstallTest, FailingKitFileLookupReportsAndCountsAsMissing) {
