@@ -45,13 +45,26 @@ class LazyComDatabase final : public DatabasePort {
   Win32DatabasePort inner_;
 };
 
+// ShellExecute may use COM for some documents and addresses.
+class ComShell final : public ShellPort {
+ public:
+  void shellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override {
+    ensureCom();
+    inner_.shellOpen(file, parameters, directory);
+  }
+  bool startProgram(const std::wstring& commandLine) override { return inner_.startProgram(commandLine); }
+
+ private:
+  Win32Shell inner_;
+};
+
 }  // namespace
 
 struct Win32Services::Impl {
   ui::Win32MessageBox messages;
   Win32RegistryApi registry;
   RegistrySettingsStore settings{registry};
-  Win32Shell shell;
+  ComShell shell;
   Win32ProcessList processes;
   Win32FileSystem files;
   Win32Clock clock;
