@@ -38,7 +38,10 @@ tests_exe="$2"
 bins=("$3" "$4" "$5" "$6")
 shift 6
 
-export WINEPREFIX="$build/wineprefix-e2e"
+# E2E_INSTANCE lets several runs share one build folder without sharing a
+# prefix, a display or work folders.
+inst="${E2E_INSTANCE:-}"
+export WINEPREFIX="$build/wineprefix-e2e$inst"
 # shellcheck source=../../scripts/wine-env
 source "$here/../../scripts/wine-env"
 doumteo_ensure_prefix
@@ -47,9 +50,9 @@ for f in "$tests_exe" "${bins[@]}"; do
   [[ -f "$f" ]] || { echo "run-e2e: missing $f (build e2e_tests, recorder and doumteo first)" >&2; exit 2; }
 done
 
-work="$build/e2e-work"
-shots="$build/e2e-shots"
-drive_d="$build/e2e-drive-d"
+work="$build/e2e-work$inst"
+shots="$build/e2e-shots$inst"
+drive_d="$build/e2e-drive-d$inst"
 rm -rf "$work" "$shots" "$drive_d" "$WINEPREFIX/drive_c/e2e"
 mkdir -p "$work/bin" "$shots" "$drive_d/e2e" "$WINEPREFIX/drive_c/e2e"
 cp "${bins[@]}" "$work/bin/"
