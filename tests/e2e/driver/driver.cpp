@@ -7,12 +7,14 @@
 #include <algorithm>
 #include <map>
 #include <memory>
+#include <utility>
 
 namespace e2e {
 
 namespace {
 
 Environment g_env;
+ULONGLONG g_lastStartupMs = 0;
 
 struct HandleCloser {
   void operator()(HANDLE h) const {
@@ -214,19 +216,19 @@ Process Process::start(const std::wstring& exePath, const std::wstring& args, co
   Process p;
   p.handle_ = pi.hProcess;
   p.id_ = pi.dwProcessId;
+  p.startedAt_ = GetTickCount64();
   return p;
 }
 
-Process::Process(Process&& other) noexcept : handle_(other.handle_), id_(other.id_) {
-  other.handle_ = nullptr;
-  other.id_ = 0;
-}
+Process::Process(Process&& other) noexcept
+    : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)), startedAt_(other.startedAt_) {}
 
 Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
     kill();
     handle_ = std::exchange(other.handle_, nullptr);
     id_ = std::exchange(other.id_, 0);
+    startedAt_ = other.startedAt_;
   }
   return *this;
 }
@@ -255,6 +257,27 @@ void Process::kill() {
   id_ = 0;
 }
 
+std::vector<std::wstring> windowsShownUntilExit(const Process& process, DWORD* exitCode, DWORD ms) {
+  std::vector<std::wstring> shown;
+  std::vector<HWND> seen;
+  const ULONGLONG deadline = GetTickCount64() + ms;
+  while (process.running()) {
+    for (HWND w : topWindows(process.id())) {
+      if (std::find(seen.begin(), seen.end(), w) != seen.end()) continue;
+      seen.push_back(w);
+      shown.push_back(windowText(w));
+    }
+    if (GetTickCount64() >= deadline)
+      throw DriverError(L"process " + std::to_wstring(process.id()) + L" still running after " +
+                        std::to_wstring(ms) + L" ms");
+    sleepMs(10);
+  }
+  *exitCode = process.waitExit(0);
+  return shown;
+}
+
+ULONGLONG lastStartupMs() { return g_lastStartupMs; }
+
 Process startProgram(const ProgramFolder& folder) { return Process::start(folder.exePath(), L"", folder.path()); }
 
 HWND waitMainWindow(const Process& process, DWORD ms) {
@@ -273,9 +296,18 @@ HWND waitMainWindow(const Process& process, DWORD ms) {
       },
       L"the main window", ms);
   WaitForInputIdle(process.handle(), 2000);
-  sleepMs(200);  // let the children paint before the picture is taken
+  g_lastStartupMs = GetTickCount64() - process.startedAt();
   screenshot(found);
   return found;
+}
+
+Process startStandIn(const std::wstring& folder, const std::wstring& fileName) {
+  makeFolders(folder);
+  // A copy of another letter case may be left from an earlier test; the file
+  // system would keep that name.
+  DeleteFileW((folder + L"\\" + fileName).c_str());
+  copyFile(environment().binDir + L"\\stay_running.exe", folder + L"\\" + fileName);
+  return Process::start(folder + L"\\" + fileName, L"", folder);
 }
 
 namespace {
@@ -368,10 +400,29 @@ HWND child(HWND parent, const std::wstring& caption) {
   return w;
 }
 
-std::vector<std::wstring> childCaptions(HWND parent) {
-  std::vector<std::wstring> captions;
-  for (HWND w : childWindows(parent)) captions.push_back(trimRight(windowText(w)));
-  return captions;
+std::vector<Control> controls(HWND parent) {
+  std::vector<Control> found;
+  for (HWND w : childWindows(parent)) found.push_back({w, trimRight(windowText(w)), className(w)});
+  return found;
+}
+
+HWND waitWindow(const Process& process, const std::wstring& title, DWORD ms) {
+  HWND found = nullptr;
+  const std::wstring wanted = trimRight(title);
+  waitUntil(
+      [&] {
+        for (HWND w : topWindows(process.id()))
+          if (trimRight(windowText(w)) == wanted) found = w;
+        return found != nullptr;
+      },
+      L"the window \"" + title + L"\"", ms);
+  screenshot(found);
+  return found;
+}
+
+void waitGone(HWND window, DWORD ms) {
+  waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
+            L"the window \"" + windowText(window) + L"\" to close", ms);
 }
 
 void waitUntil(const std::function<bool()>& done, const std::wstring& what, DWORD ms) {
@@ -473,7 +524,17 @@ std::wstring screenshot(HWND window, const std::wstring& name) {
   RECT screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
   IntersectRect(&r, &r, &screen);
   std::wstring path = environment().shotsDir + L"\\" + file + L".bmp";
-  writeBmp(path, grabScreen(r), r.right - r.left, r.bottom - r.top);
+  // Take the picture once two looks 100 ms apart agree: the window has
+  // finished painting (or 3 s have passed).
+  std::vector<DWORD> pixels = grabScreen(r);
+  for (int attempt = 0; attempt < 30; ++attempt) {
+    sleepMs(100);
+    std::vector<DWORD> again = grabScreen(r);
+    bool stable = again == pixels;
+    pixels = std::move(again);
+    if (stable) break;
+  }
+  writeBmp(path, pixels, r.right - r.left, r.bottom - r.top);
   return path;
 }
 
@@ -604,8 +665,7 @@ void MsgBox::answer(int id) const {
   for (const BoxButton& b : buttons) {
     if (b.id != id) continue;
     click(b.window);
-    waitUntil([&] { return !IsWindow(window) || !IsWindowVisible(window); },
-              L"the message box \"" + title + L"\" to close", kWaitMs);
+    waitGone(window);
     return;
   }
   throw DriverError(L"message box \"" + title + L"\" has no button with id " + std::to_wstring(id));
@@ -620,9 +680,9 @@ MsgBox waitMessageBox(const Process& process, DWORD ms) {
         return found != nullptr;
       },
       L"a message box", ms);
-  sleepMs(100);  // created and shown; give it a moment to paint
+  std::wstring shot = screenshot(found);  // also waits until it is painted
   MsgBox box = readBox(found);
-  box.screenshot = screenshot(found);
+  box.screenshot = shot;
   return box;
 }
 

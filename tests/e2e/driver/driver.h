@@ -90,6 +90,7 @@ class Process {
   ~Process();  // kills the process when it still runs
 
   DWORD id() const { return id_; }
+  ULONGLONG startedAt() const { return startedAt_; }  // GetTickCount64 at the start
   HANDLE handle() const { return handle_; }
   bool running() const;
   // Waits for the end and returns the exit code; throws on time-out.
@@ -99,13 +100,26 @@ class Process {
  private:
   HANDLE handle_ = nullptr;
   DWORD id_ = 0;
+  ULONGLONG startedAt_ = 0;
 };
+
+// Waits for the end of the process and returns the titles of the visible
+// top-level windows it showed meanwhile (polled every 10 ms).
+std::vector<std::wstring> windowsShownUntilExit(const Process& process, DWORD* exitCode, DWORD ms = kWaitMs);
 
 // Starts doumteo.exe of the folder with the folder as current folder.
 Process startProgram(const ProgramFolder& folder);
 // The visible top-level window of the process whose title starts with
 // kTitlePrefix; saves a screenshot of it once it has been painted.
 HWND waitMainWindow(const Process& process, DWORD ms = kWaitMs);
+// Milliseconds from the start to the idle main window, of the last waitMainWindow.
+ULONGLONG lastStartupMs();
+
+// The product stand-in: stay_running.exe copied into folder as fileName and
+// started from there. Under Wine the process list shows the letter case of
+// the file on disk, whatever the case of the path it was started by, so a
+// product "running as VELTO.EXE" is a copy named VELTO.EXE.
+Process startStandIn(const std::wstring& folder, const std::wstring& fileName);
 
 // Kills every process of this prefix with that file name (case-insensitive);
 // a safety net for what an earlier failed test may have left.
@@ -122,7 +136,20 @@ std::vector<HWND> childWindows(HWND parent);  // all descendants, in Z order
 // on both sides ("닫기 &C" keeps its "&"); nullptr when there is none.
 HWND findChild(HWND parent, const std::wstring& caption);
 HWND child(HWND parent, const std::wstring& caption);  // throws when missing
-std::vector<std::wstring> childCaptions(HWND parent);   // trimmed, for messages
+struct Control {
+  HWND window;
+  std::wstring caption;  // trailing blanks trimmed
+  std::wstring className;
+};
+// Every descendant with its caption, read once (each read is a round trip
+// to the program, so look up many captions in one such list).
+std::vector<Control> controls(HWND parent);
+
+// A visible top-level window of the process with that title (trailing blanks
+// trimmed), e.g. a dialog of the program; saves a screenshot of it.
+HWND waitWindow(const Process& process, const std::wstring& title, DWORD ms = kWaitMs);
+// Waits until the window is destroyed or hidden.
+void waitGone(HWND window, DWORD ms = kWaitMs);
 
 // Polls until done() is true; throws DriverError naming what on time-out.
 void waitUntil(const std::function<bool()>& done, const std::wstring& what, DWORD ms = kWaitMs);

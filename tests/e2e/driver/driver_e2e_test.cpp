@@ -1,6 +1,11 @@
 // The driver's own checks, against e2e_testwin.exe, a window whose behaviour
 // is known: if these fail, the scenarios of doumteo.exe cannot be trusted.
+#include <windows.h>
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include "driver/driver.h"
 
@@ -115,6 +120,45 @@ TEST_F(DriverSelfTest, SeesTheSecondStartRestoreTheFirst) {
   Process second = startProgram(folder);
   EXPECT_EQ(second.waitExit(), 0u);
   waitUntil([&] { return IsIconic(main) == FALSE; }, L"the first window to be restored");
+}
+
+TEST_F(DriverSelfTest, RunsProgramsFromTheSecondDrive) {
+  ProgramFolder onD(environment().dRoot + L"\\testwin", L"e2e_testwin.exe", L"e2e_testwin.exe");
+  onD.addRecorder(L"regedit.exe");
+  Process program = startProgram(onD);
+  HWND main = waitMainWindow(program);
+  click(main, L"레지스트리 편집기");
+  std::vector<Record> records = waitRecords(1);
+  EXPECT_EQ(records[0].currentDir, onD.path());
+  EXPECT_EQ(records[0].currentDir.substr(0, 3), L"D:\\");
+}
+
+// The guard scenarios rely on the process list showing the product's name
+// in the letter case it runs under.
+TEST_F(DriverSelfTest, StandInRunsUnderItsFileName) {
+  const std::wstring dir = environment().cRoot + L"\\product";
+  auto listed = [] {
+    std::vector<std::wstring> names;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry))
+      names.push_back(entry.szExeFile);
+    CloseHandle(snapshot);
+    return names;
+  };
+  {
+    Process product = startStandIn(dir, L"VELTO.EXE");
+    std::vector<std::wstring> names = listed();
+    EXPECT_NE(std::find(names.begin(), names.end(), L"VELTO.EXE"), names.end());
+    EXPECT_EQ(std::find(names.begin(), names.end(), L"Velto.exe"), names.end());
+  }
+  {
+    Process product = startStandIn(dir, L"Velto.exe");
+    std::vector<std::wstring> names = listed();
+    EXPECT_NE(std::find(names.begin(), names.end(), L"Velto.exe"), names.end());
+  }
+  EXPECT_FALSE(isProcessRunning(L"Velto.exe"));
 }
 
 TEST_F(DriverSelfTest, KillsWhatAFailedTestLeftRunning) {
