@@ -10,17 +10,24 @@ namespace {
 
 constexpr DecodeTable kDecodeTable = BuildDecodeTable();
 
+// The same table as bytes, 0xFF for "not in the alphabet", so that a whole
+// group is checked with one test.
+constexpr std::array<std::uint8_t, 256> buildByteTable() {
+  std::array<std::uint8_t, 256> bytes{};
+  for (std::size_t i = 0; i < bytes.size(); ++i)
+    bytes[i] = kDecodeTable[i] < 0 ? std::uint8_t{0xFF} : static_cast<std::uint8_t>(kDecodeTable[i]);
+  return bytes;
+}
+constexpr auto kByteTable = buildByteTable();
+
 std::uint32_t codeOf(wchar_t ch) { return static_cast<std::make_unsigned_t<wchar_t>>(ch); }
 
-// Value of one radix-64 character. Every alphabet character is ASCII, so a
-// code of 128 or more (no single-byte ANSI code of the alphabet) is invalid
-// like any other code the table maps to -1.
-std::uint8_t radixValue(wchar_t ch) {
+// Every alphabet character is ASCII, so a code of 128 or more (no
+// single-byte ANSI code of the alphabet) is refused like any other code the
+// table maps to -1.
+void checkAlphabet(wchar_t ch) {
   const std::uint32_t code = codeOf(ch);
-  if (code >= kDecodeTable.size()) failOverflow();
-  const std::int16_t value = kDecodeTable[code];
-  if (value < 0) failOverflow();
-  return static_cast<std::uint8_t>(value);
+  if (code >= kDecodeTable.size() || kDecodeTable[code] < 0) failOverflow();
 }
 
 struct Bytes3 {
@@ -29,8 +36,8 @@ struct Bytes3 {
 
 inline Bytes3 decodeBytes(std::uint8_t q0, std::uint8_t q1, std::uint8_t q2, std::uint8_t q3) {
   return {static_cast<std::uint8_t>(shiftLeft2(q0) | (shiftRight4(q1) & 3)),
-          static_cast<std::uint8_t>(shiftLeft4(q1 & 15) | (shiftRight2(q2) & 15)),
-          static_cast<std::uint8_t>(shiftLeft6(q2 & 3) | q3)};
+          static_cast<std::uint8_t>(shiftLeft4(static_cast<std::uint8_t>(q1 & 15)) | (shiftRight2(q2) & 15)),
+          static_cast<std::uint8_t>(shiftLeft6(static_cast<std::uint8_t>(q2 & 3)) | q3)};
 }
 
 constexpr std::array<std::int8_t, 128> buildHexDigits() {
@@ -90,15 +97,20 @@ std::wstring Radix64Decode(const std::wstring& text) {
   wchar_t* p = first;
   const wchar_t* in = text.data();
   for (std::size_t i = 0; i < whole; i += 4, in += 4) {
-    const std::uint8_t q0 = radixValue(in[0]), q1 = radixValue(in[1]), q2 = radixValue(in[2]),
-                       q3 = radixValue(in[3]);
+    const std::uint32_t c0 = codeOf(in[0]), c1 = codeOf(in[1]), c2 = codeOf(in[2]), c3 = codeOf(in[3]);
+    if ((c0 | c1 | c2 | c3) >= kByteTable.size()) failOverflow();
+    const std::uint8_t q0 = kByteTable[c0], q1 = kByteTable[c1], q2 = kByteTable[c2], q3 = kByteTable[c3];
+    if ((q0 | q1 | q2 | q3) & 0x80) failOverflow();
     const Bytes3 b = decodeBytes(q0, q1, q2, q3);
     p[0] = static_cast<wchar_t>(b.b0);
     p[1] = static_cast<wchar_t>(b.b1);
     p[2] = static_cast<wchar_t>(b.b2);
-    p += 3 - (q3 == kPadValue) - (q2 == kPadValue);
+    int kept = 3;
+    if (q3 == kPadValue) --kept;
+    if (q2 == kPadValue) --kept;
+    p += kept;
   }
-  for (std::size_t i = whole; i < n; ++i) radixValue(text[i]);
+  for (std::size_t i = whole; i < n; ++i) checkAlphabet(text[i]);
   out.resize(static_cast<std::size_t>(p - first));
   return out;
 }

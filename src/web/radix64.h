@@ -1,8 +1,8 @@
 #pragma once
 // modRadix64: the two layers of a settings backup line. The line is radix-64
 // text (the base64 alphabet) around a hex text with four hex digits for every
-// UTF-16 code unit of the settings text. Both decoders are pure; malformed
-// input fails with the overflow error (6).
+// UTF-16 code unit of the settings text. Both decoders are pure and report
+// input they refuse with the overflow error (6).
 #include <array>
 #include <cstddef>
 #include <cstdint>

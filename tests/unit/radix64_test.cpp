@@ -114,7 +114,8 @@ TEST(Radix64Decode, TableAndQuantum) {
   EXPECT_EQ(table['/'], 63);
   EXPECT_EQ(table['='], 64);
   int inAlphabet = 0;
-  for (const auto v : table) inAlphabet += v >= 0;
+  for (const auto v : table)
+    if (v >= 0) ++inAlphabet;
   EXPECT_EQ(inAlphabet, 65);
 
   EXPECT_EQ(DecodeQuantum({16, 20, 9, 3}), L"ABC");
