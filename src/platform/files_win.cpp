@@ -1,5 +1,7 @@
 #include "platform/files_win.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 
 #include "platform/handle_win.h"
@@ -138,6 +140,70 @@ std::string Win32FileSystem::readFirstLine(const std::wstring& path) {
     line.append(begin, stop);
     if (stop != end) return line;
   }
+}
+
+std::wstring Win32FileSystem::localAppDataFolder() {
+  PWSTR raw = nullptr;
+  if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &raw)) || !raw) {
+    CoTaskMemFree(raw);
+    throw Failure(err::kPathNotFound, L"Path not found");
+  }
+  std::wstring folder = raw;
+  CoTaskMemFree(raw);
+  while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
+  return folder;
+}
+
+void Win32FileSystem::writeFile(const std::wstring& path, const std::string& bytes) {
+  // Written in full to a temporary name first, so that a file of this name
+  // is never left half-written.
+  const std::wstring temp = path + L".tmp";
+  {
+    const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) failLast();
+    const UniqueHandle owner(h);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD wrote = 0;
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 20));
+      if (!WriteFile(h, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) {
+        const DWORD code = GetLastError();
+        DeleteFileW(temp.c_str());
+        throw fileFailure(code ? code : ERROR_DISK_FULL);
+      }
+      done += wrote;
+    }
+    if (!FlushFileBuffers(h)) {
+      const DWORD code = GetLastError();
+      DeleteFileW(temp.c_str());
+      throw fileFailure(code);
+    }
+  }
+  if (!MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const DWORD code = GetLastError();
+    DeleteFileW(temp.c_str());
+    throw fileFailure(code);
+  }
+}
+
+std::string Win32FileSystem::readFile(const std::wstring& path) {
+  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) failLast();
+  const UniqueHandle owner(h);
+  std::string content;
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) failLast();
+    if (got == 0) return content;
+    if (content.size() + got > 256u * 1024u * 1024u) failOverflow();
+    content.append(chunk.data(), got);
+  }
+}
+
+void Win32FileSystem::deleteFile(const std::wstring& path) {
+  if (!DeleteFileW(path.c_str())) failLast();
 }
 
 }  // namespace doumteo

@@ -17,6 +17,10 @@ class Win32FileSystem final : public FileSystemPort {
   void createFolder(const std::wstring& path) override;
   void setCurrentFolder(const std::wstring& path) override;
   std::string readFirstLine(const std::wstring& path) override;
+  std::wstring localAppDataFolder() override;
+  void writeFile(const std::wstring& path, const std::string& bytes) override;
+  std::string readFile(const std::wstring& path) override;
+  void deleteFile(const std::wstring& path) override;
 };
 
 // The program's failure for a Win32 error of a file operation.
