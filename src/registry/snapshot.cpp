@@ -340,16 +340,17 @@ std::wstring fromUtf16le(const std::vector<std::uint8_t>& bytes) {
   return out;
 }
 
-std::wstring exportText(const std::vector<SnapshotKey>& keys) {
+std::wstring exportText(const RegExport& content) {
   std::wstring text = std::wstring(kRegExportHeader) + L"\r\n";
-  for (const auto& key : keys) {
+  for (const auto& path : content.removed) text += L"\r\n[-" + path + L"]\r\n";
+  for (const auto& key : content.keys) {
     text += L"\r\n[" + key.path + L"]\r\n";
     for (const auto& v : key.values) text += valueLine(v) + L"\r\n";
   }
   return text + L"\r\n";
 }
 
-std::optional<std::vector<SnapshotKey>> parseExport(const std::wstring& text) {
+std::optional<RegExport> parseExport(const std::wstring& text) {
   std::vector<std::wstring> lines;
   for (std::size_t start = 0; start <= text.size();) {
     auto end = text.find(L'\n', start);
@@ -361,13 +362,19 @@ std::optional<std::vector<SnapshotKey>> parseExport(const std::wstring& text) {
   }
   if (lines.empty() || lines[0] != kRegExportHeader) return std::nullopt;
 
-  std::vector<SnapshotKey> keys;
+  RegExport content;
+  auto& keys = content.keys;
   for (std::size_t i = 1; i < lines.size(); ++i) {
     std::wstring line = lines[i];
     if (line.empty() || line[0] == L';') continue;
     if (line[0] == L'[') {
-      if (line.back() != L']' || line.size() < 3 || line[1] == L'-') return std::nullopt;
-      keys.push_back({line.substr(1, line.size() - 2), {}});
+      if (line.back() != L']' || line.size() < 3) return std::nullopt;
+      if (line[1] == L'-') {
+        if (line.size() < 4 || !keys.empty()) return std::nullopt;  // removals come first
+        content.removed.push_back(line.substr(2, line.size() - 3));
+      } else {
+        keys.push_back({line.substr(1, line.size() - 2), {}});
+      }
       continue;
     }
     if ((line[0] != L'"' && line[0] != L'@') || keys.empty()) return std::nullopt;
@@ -381,7 +388,7 @@ std::optional<std::vector<SnapshotKey>> parseExport(const std::wstring& text) {
     if (!value) return std::nullopt;
     keys.back().values.push_back(std::move(*value));
   }
-  return keys;
+  return content;
 }
 
 std::string regFileBytes(const std::wstring& text) {
@@ -409,8 +416,12 @@ std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& 
     const OpenKeyHandle closeIt(api, probe);
   }
   std::vector<SnapshotKey> keys;
-  readTree(api, ansiPath, std::wstring(kCurrentUserName) + L"\\" + path, keys);
+  readTree(api, ansiPath, settingsAreaExportPath(app), keys);
   return keys;
+}
+
+std::wstring settingsAreaExportPath(const std::wstring& app) {
+  return std::wstring(kCurrentUserName) + L"\\" + kSettingsRootW + L"\\" + app;
 }
 
 std::wstring snapshotFolderOf(const std::wstring& localAppData) { return localAppData + L"\\도움터\\복원지점"; }
@@ -451,19 +462,21 @@ std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& nam
 }
 
 bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, const std::vector<std::wstring>& apps,
-                          const std::wstring& action) {
-  std::vector<SnapshotKey> keys;
+                          const std::wstring& action, bool actionMayCreate) {
+  RegExport content;
   try {
     for (const auto& app : apps) {
       if (!isSettingsLevelName(app)) continue;
       auto area = readSettingsArea(s.registry, app);
-      keys.insert(keys.end(), area.begin(), area.end());
+      if (area.empty() && !actionMayCreate) continue;
+      content.removed.push_back(settingsAreaExportPath(app));
+      content.keys.insert(content.keys.end(), area.begin(), area.end());
     }
   } catch (const Failure& f) {
     refuse(s, profile, L"지금의 설정을 레지스트리에서 읽지 못했습니다 (" + failureDetail(f) + L")", L"");
     return false;
   }
-  if (keys.empty()) return true;  // nothing there that the action could change
+  if (content.removed.empty()) return true;  // nothing the action could change
 
   std::wstring folder;
   try {
@@ -483,7 +496,7 @@ bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, cons
     refuse(s, profile, L"복원 지점 폴더를 만들 수 없습니다: " + failureDetail(f), folder);
     return false;
   }
-  const std::wstring text = exportText(keys);
+  const std::wstring text = exportText(content);
   try {
     s.files.writeFile(path, regFileBytes(text));
   } catch (const Failure& f) {
@@ -496,7 +509,7 @@ bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, cons
   try {
     const auto back = regFileText(s.files.readFile(path));
     const auto parsed = back ? parseExport(*back) : std::nullopt;
-    if (!parsed || *parsed != keys) problem = L"저장한 파일을 다시 읽어 보니 내용이 저장하려던 설정과 다릅니다";
+    if (!parsed || *parsed != content) problem = L"저장한 파일을 다시 읽어 보니 내용이 저장하려던 설정과 다릅니다";
   } catch (const Failure& f) {
     problem = L"저장한 파일을 다시 읽을 수 없습니다: " + failureDetail(f);
   }

@@ -29,12 +29,23 @@ struct SnapshotKey {
   bool operator==(const SnapshotKey&) const = default;
 };
 
+// What a snapshot file holds: keys that an import removes first (with all
+// below them), then the keys and values it writes. So importing it puts the
+// areas back exactly as they were, without what was added afterwards.
+struct RegExport {
+  std::vector<std::wstring> removed;  // full paths, written as [-path]
+  std::vector<SnapshotKey> keys;
+  bool operator==(const RegExport&) const = default;
+};
+
 inline constexpr wchar_t kRegExportHeader[] = L"Windows Registry Editor Version 5.00";
 
-// The export text regedit writes for these keys, lines ending in CR LF.
-std::wstring exportText(const std::vector<SnapshotKey>& keys);
-// Reads an export text back; nullopt when it is not one (or holds deletions).
-std::optional<std::vector<SnapshotKey>> parseExport(const std::wstring& text);
+// The export text regedit reads, lines ending in CR LF; keys and values are
+// written as regedit itself writes them.
+std::wstring exportText(const RegExport& content);
+// Reads an export text back; nullopt when it is not one, or when it deletes
+// single values (which no snapshot does).
+std::optional<RegExport> parseExport(const std::wstring& text);
 
 // A .reg file is UTF-16LE with a byte order mark.
 std::string regFileBytes(const std::wstring& text);
@@ -68,12 +79,16 @@ bool isSnapshotFileName(const std::wstring& name);
 std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& names, const std::wstring& justWritten,
                                             std::size_t kept = kSnapshotsKept);
 
+// The full path of an application's settings area, as an export names it.
+std::wstring settingsAreaExportPath(const std::wstring& app);
+
 // Saves the settings areas of apps before an action changes them: reads
 // them, writes the export, reads it back and checks it, then drops the
-// oldest snapshots. False, after a warning that says why, when the snapshot
-// could not be made: the caller must then change nothing. True when it was
-// saved or there was nothing to save.
+// oldest snapshots. An area that does not exist is saved (as absent) only
+// when the action may create it. False, after a warning that says why, when
+// the snapshot could not be made: the caller must then change nothing. True
+// when it was saved or there was nothing to save.
 bool SaveSettingsSnapshot(const Services& services, const ProductProfile& profile,
-                          const std::vector<std::wstring>& apps, const std::wstring& action);
+                          const std::vector<std::wstring>& apps, const std::wstring& action, bool actionMayCreate);
 
 }  // namespace doumteo

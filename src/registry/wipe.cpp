@@ -28,7 +28,7 @@ void fullWipe(const Services& s, const ProductProfile& profile) {
   if (AskYesNo(s.messages, profile, question, L"", 0) != Answer::Yes) return;
   // Without a name of its own the area would be the root that every
   // program's settings share.
-  if (!SaveSettingsSnapshot(s, profile, {profile.regiProgram}, kSnapshotFullWipe)) return;
+  if (!SaveSettingsSnapshot(s, profile, {profile.regiProgram}, kSnapshotFullWipe, false)) return;
   if (isSettingsLevelName(profile.regiProgram)) attempt([&] { s.settings.deleteApp(profile.regiProgram); });
   ShowInfo(s.messages, profile, profile.currentRegiProgram + L"의 전체레지스트리가 삭제 되었습니다");
 }
@@ -39,7 +39,7 @@ void selectiveWipe(const Services& s, const ProductProfile& profile) {
                                 L"저희 상담원과 상의후 필요시에만  삭제를 하여 주십시요.     \r\n\r\n"
                                 L"삭제하시겠습니까?";
   if (AskYesNo(s.messages, profile, question, L"", 0) != Answer::Yes) return;
-  if (!SaveSettingsSnapshot(s, profile, {profile.regiProgram}, kSnapshotSelectiveWipe)) return;
+  if (!SaveSettingsSnapshot(s, profile, {profile.regiProgram}, kSnapshotSelectiveWipe, false)) return;
   if (isSettingsLevelName(profile.regiProgram)) {
     // dbPath is "section;value name[;...]"; without a ";" there is no value.
     const std::wstring& dbPath = profile.dbPath;

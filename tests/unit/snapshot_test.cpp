@@ -35,7 +35,7 @@ TEST(SnapshotExport, WritesTheTextRegeditWrites) {
         {L"", reg::kSz, sz(L"기본값")}}},
       {kAreaPath + L"\\벨토장부\\환경설정\\하위", {{L"N\\M", reg::kSz, sz(L"V")}}},
   };
-  EXPECT_EQ(exportText(keys),
+  EXPECT_EQ(exportText({{}, keys}),
             L"Windows Registry Editor Version 5.00\r\n"
             L"\r\n"
             L"[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\벨토장부]\r\n"
@@ -49,7 +49,23 @@ TEST(SnapshotExport, WritesTheTextRegeditWrites) {
             L"[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\벨토장부\\환경설정\\하위]\r\n"
             L"\"N\\\\M\"=\"V\"\r\n"
             L"\r\n");
-  EXPECT_EQ(parseExport(exportText(keys)), keys);
+  EXPECT_EQ(parseExport(exportText({{}, keys})), (RegExport{{}, keys}));
+}
+
+TEST(SnapshotExport, AreasAreRemovedBeforeTheyAreWrittenBack) {
+  const RegExport content{{kAreaPath + L"\\벨토장부", kAreaPath + L"\\새 제품"},
+                          {{kAreaPath + L"\\벨토장부", {{L"N", reg::kSz, sz(L"V")}}}}};
+  EXPECT_EQ(exportText(content),
+            L"Windows Registry Editor Version 5.00\r\n"
+            L"\r\n"
+            L"[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\벨토장부]\r\n"
+            L"\r\n"
+            L"[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\새 제품]\r\n"
+            L"\r\n"
+            L"[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\벨토장부]\r\n"
+            L"\"N\"=\"V\"\r\n"
+            L"\r\n");
+  EXPECT_EQ(parseExport(exportText(content)), content);
 }
 
 TEST(SnapshotExport, OtherTypesGoOutAsRegeditWritesThem) {
@@ -63,7 +79,7 @@ TEST(SnapshotExport, OtherTypesGoOutAsRegeditWritesThem) {
                                         {L"short", reg::kDword, {1, 2}},
                                         {L"lines", reg::kSz, sz(L"a\r\nb")},
                                         {L"unterminated", reg::kSz, {0x61, 0}}}}};
-  const std::wstring text = exportText(keys);
+  const std::wstring text = exportText({{}, keys});
   EXPECT_NE(text.find(L"\"d\"=dword:8000002a\r\n"), std::wstring::npos);
   EXPECT_NE(text.find(L"\"b\"=hex:01,ff\r\n"), std::wstring::npos);
   EXPECT_NE(text.find(L"\"e\"=hex(2):25,00,41,00,25,00,00,00\r\n"), std::wstring::npos);
@@ -73,14 +89,14 @@ TEST(SnapshotExport, OtherTypesGoOutAsRegeditWritesThem) {
   // A line break cannot stand between quotes; nor can a text without its end.
   EXPECT_NE(text.find(L"\"lines\"=hex(1):61,00,0d,00,0a,00,62,00,00,00\r\n"), std::wstring::npos);
   EXPECT_NE(text.find(L"\"unterminated\"=hex(1):61,00\r\n"), std::wstring::npos);
-  EXPECT_EQ(parseExport(text), keys);
+  EXPECT_EQ(parseExport(text), (RegExport{{}, keys}));
 }
 
 TEST(SnapshotExport, LongHexDataIsWrappedAndReadsBack) {
   std::vector<std::uint8_t> data(300);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i * 7);
   const std::vector<SnapshotKey> keys{{kAreaPath + L"\\A", {{L"blob", reg::kBinary, data}}}};
-  const std::wstring text = exportText(keys);
+  const std::wstring text = exportText({{}, keys});
   std::size_t lines = 0;
   for (std::size_t start = 0, end; (end = text.find(L"\r\n", start)) != std::wstring::npos; start = end + 2) {
     const std::wstring line = text.substr(start, end - start);
@@ -88,14 +104,15 @@ TEST(SnapshotExport, LongHexDataIsWrappedAndReadsBack) {
     if (line.rfind(L"  ", 0) == 0) ++lines;
   }
   EXPECT_GT(lines, 10u);
-  EXPECT_EQ(parseExport(text), keys);
+  EXPECT_EQ(parseExport(text), (RegExport{{}, keys}));
 }
 
 TEST(SnapshotExport, ReaderRefusesWhatIsNotAPlainExport) {
   const std::wstring head = L"Windows Registry Editor Version 5.00\r\n\r\n";
-  EXPECT_EQ(parseExport(head), std::vector<SnapshotKey>{});
+  EXPECT_EQ(parseExport(head), RegExport{});
   EXPECT_FALSE(parseExport(L"REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"));
-  EXPECT_FALSE(parseExport(head + L"[-HKEY_CURRENT_USER\\A]\r\n"));
+  EXPECT_FALSE(parseExport(head + L"[HKEY_CURRENT_USER\\A]\r\n\r\n[-HKEY_CURRENT_USER\\B]\r\n"));
+  EXPECT_FALSE(parseExport(head + L"[-]\r\n"));
   EXPECT_FALSE(parseExport(head + L"[HKEY_CURRENT_USER\\A]\r\n\"x\"=-\r\n"));
   EXPECT_FALSE(parseExport(head + L"\"x\"=\"before any key\"\r\n"));
   EXPECT_FALSE(parseExport(head + L"[HKEY_CURRENT_USER\\A]\r\n\"x\"=\"open\r\n"));
@@ -191,10 +208,10 @@ class SnapshotFlow : public ::testing::Test {
     env.registry.putText(reg::kHkeyCurrentUser, std::string(kArea) + "\\" + path, name, text);
   }
   std::vector<std::wstring> snapshots() { return env.files.listFiles(kFolder, L"*.reg"); }
-  std::vector<SnapshotKey> snapshotContent(const std::wstring& name) {
+  RegExport snapshotContent(const std::wstring& name) {
     const auto text = regFileText(env.files.files.at(kFolder + L"\\" + name).content);
     if (!text) return {};
-    return parseExport(*text).value_or(std::vector<SnapshotKey>{});
+    return parseExport(*text).value_or(RegExport{});
   }
   std::vector<std::string> registry() const { return env.registry.dump(reg::kHkeyCurrentUser); }
 
@@ -209,7 +226,7 @@ TEST_F(SnapshotFlow, FullWipeSavesTheWholeAreaFirst) {
   btnReDelDB_MouseDown(env.services(), profile, 1, 1);
   EXPECT_FALSE(env.registry.keyExists(reg::kHkeyCurrentUser, std::string(kArea) + "\\VeltoBook"));
   ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 전체삭제.reg"});
-  EXPECT_EQ(snapshotContent(snapshots()[0]), area);
+  EXPECT_EQ(snapshotContent(snapshots()[0]), (RegExport{{settingsAreaExportPath(L"VeltoBook")}, area}));
   ASSERT_EQ(env.messages.shown.size(), 2u);
   EXPECT_EQ(env.messages.shown[1].text, L"벨토장부의 전체레지스트리가 삭제 되었습니다");
 }
@@ -220,7 +237,7 @@ TEST_F(SnapshotFlow, SelectiveWipeSavesTheAreaToo) {
   btnReDelDB_MouseDown(env.services(), profile, 1, 0);
   EXPECT_FALSE(env.setting(L"VeltoBook", L"DB", L"Path"));
   ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 선택삭제.reg"});
-  EXPECT_EQ(snapshotContent(snapshots()[0]), area);
+  EXPECT_EQ(snapshotContent(snapshots()[0]), (RegExport{{settingsAreaExportPath(L"VeltoBook")}, area}));
 }
 
 TEST_F(SnapshotFlow, NoSnapshotAfterNoOrWithNothingToSave) {
@@ -307,9 +324,13 @@ TEST_F(SnapshotFlow, RestoreSavesEveryApplicationOfTheFileFirst) {
   env.files.files[L"C:\\Prog\\DBS\\환경설정_1.mdb"].content = testing::backupFile(
       L"h", {{L"&", L"VeltoBook"}, {L"#", L"DB"}, {L"Path", L"D:\\new"}, {L"&", L"Neighbour"}, {L"#", L"S"},
              {L"N", L"W"}, {L"&", L"Brand New"}, {L"#", L"S"}, {L"N", L"X"}, {L"&", L"veltobook"}});
-  std::vector<SnapshotKey> expected = readSettingsArea(env.registry, L"VeltoBook");
+  // Every area the file names is removed on import, the one that did not
+  // exist yet included; those that existed are written back.
+  RegExport expected{{settingsAreaExportPath(L"VeltoBook"), settingsAreaExportPath(L"Neighbour"),
+                      settingsAreaExportPath(L"Brand New")},
+                     readSettingsArea(env.registry, L"VeltoBook")};
   const auto neighbour = readSettingsArea(env.registry, L"Neighbour");
-  expected.insert(expected.end(), neighbour.begin(), neighbour.end());
+  expected.keys.insert(expected.keys.end(), neighbour.begin(), neighbour.end());
 
   btnRegBackup_Click(env.services(), profile, L"환경설정_1.mdb");
   EXPECT_EQ(env.setting(L"VeltoBook", L"DB", L"Path"), L"D:\\new");
