@@ -34,6 +34,14 @@ int modifierState() {
   return s;
 }
 
+LRESULT CALLBACK formCreateProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+  return DefWindowProcW(h, m, w, l);
+}
+
 }  // namespace
 
 UINT windowDpi(HWND hwnd) {
@@ -51,13 +59,7 @@ void registerClasses(HINSTANCE instance) {
 
   wc.style = CS_DBLCLKS;
   wc.lpszClassName = kFormClass;
-  wc.lpfnWndProc = [](HWND h, UINT m, WPARAM w, LPARAM l) -> LRESULT {
-    if (m == WM_NCCREATE) {
-      auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
-      SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
-    return DefWindowProcW(h, m, w, l);
-  };
+  wc.lpfnWndProc = &formCreateProc;
   // The real procedure is installed per form in create(); this one only
   // stores the owner object pointer during creation.
   RegisterClassExW(&wc);
