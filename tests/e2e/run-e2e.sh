@@ -45,6 +45,8 @@ export WINEPREFIX="$build/wineprefix-e2e$inst"
 # shellcheck source=../../scripts/wine-env
 source "$here/../../scripts/wine-env"
 doumteo_ensure_prefix
+# Whatever an interrupted run left in this prefix goes first.
+wineserver -k 2>/dev/null || true
 
 for f in "$tests_exe" "${bins[@]}"; do
   [[ -f "$f" ]] || { echo "run-e2e: missing $f (build e2e_tests, recorder and doumteo first)" >&2; exit 2; }

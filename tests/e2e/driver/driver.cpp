@@ -453,6 +453,56 @@ void mouseClick(HWND control, MouseButton button, WPARAM modifiers) {
   PostMessageW(control, up, modifiers, at);
 }
 
+void pressKey(HWND target, UINT virtualKey, bool alt) {
+  const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyW(virtualKey, MAPVK_VK_TO_VSC)) << 16;
+  const LPARAM context = alt ? (1 << 29) : 0;
+  const LPARAM released = static_cast<LPARAM>(3u << 30);
+  PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, 1 | scan | context);
+  PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, 1 | scan | context | released);
+}
+
+HWND focusWindow(const Process& process) {
+  for (HWND w : topWindows(process.id())) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetGUIThreadInfo(GetWindowThreadProcessId(w, nullptr), &info)) continue;
+    if (info.hwndFocus) return info.hwndFocus;
+    if (info.hwndActive) return info.hwndActive;
+  }
+  throw DriverError(L"no window of process " + std::to_wstring(process.id()) + L" has the focus");
+}
+
+void setText(HWND edit, const std::wstring& text) {
+  SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void typeText(HWND edit, const std::wstring& text) {
+  const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+  SendMessageW(edit, EM_SETSEL, static_cast<WPARAM>(end), end);
+  for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
+}
+
+std::vector<std::wstring> comboItems(HWND combo) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT got =
+        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<size_t>(got > 0 ? got : 0));
+    items.push_back(item);
+  }
+  return items;
+}
+
+int comboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
+
+void selectComboItem(HWND combo, int index) {
+  if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index)
+    throw DriverError(L"the list has no item " + std::to_wstring(index));
+}
+
 // ---- screenshots --------------------------------------------------------------
 
 namespace {

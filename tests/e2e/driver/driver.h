@@ -164,6 +164,23 @@ enum class MouseButton { Left, Right };
 // modifiers (MK_SHIFT, MK_CONTROL) in wParam of both.
 void mouseClick(HWND control, MouseButton button, WPARAM modifiers = 0);
 
+// Keys as a person presses them: key-down and key-up posted to target (the
+// window with the keyboard focus; see focusWindow). With alt, the system-key
+// messages with the context bit, which the program turns into Alt+<key>.
+void pressKey(HWND target, UINT virtualKey, bool alt = false);
+// The window of the process's user-interface thread that has the focus (or
+// its active window).
+HWND focusWindow(const Process& process);
+// Replaces the text of an edit box (WM_SETTEXT).
+void setText(HWND edit, const std::wstring& text);
+// Puts the caret at the end and posts WM_CHAR for each character, as typing does.
+void typeText(HWND edit, const std::wstring& text);
+
+// Drop-down lists.
+std::vector<std::wstring> comboItems(HWND combo);
+int comboSelection(HWND combo);  // -1 when nothing is selected
+void selectComboItem(HWND combo, int index);
+
 // ---- message boxes --------------------------------------------------------
 
 enum class Icon { None, Information, Warning, Question, Error, Unknown };

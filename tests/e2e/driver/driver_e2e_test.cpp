@@ -66,6 +66,35 @@ TEST_F(DriverSelfTest, ReadsAndAnswersMessageBoxes) {
   EXPECT_EQ(program.waitExit(), 0u);
 }
 
+TEST_F(DriverSelfTest, TypesKeysAndReadsLists) {
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  HWND list = nullptr;
+  HWND edit = nullptr;
+  for (const Control& c : controls(main)) {
+    if (c.className == L"ComboBox") list = c.window;
+    if (c.className == L"Edit") edit = c.window;
+  }
+  ASSERT_TRUE(list && edit);
+  EXPECT_EQ(comboItems(list), (std::vector<std::wstring>{L"환경설정2019.mdb", L"환경설정2024.mdb", L"환경설정.mdb"}));
+  EXPECT_EQ(comboSelection(list), 1);
+  selectComboItem(list, 2);
+  setText(edit, L"아이디");
+  typeText(edit, L" a&b#");
+  click(main, L"입력 확인");
+  MsgBox input = waitMessageBox(program);
+  EXPECT_EQ(input.text, L"아이디 a&b#|환경설정.mdb");
+  input.answer(IDOK);
+
+  pressKey(main, VK_F2);
+  MsgBox f2 = waitMessageBox(program);
+  EXPECT_EQ(f2.text, L"F2");
+  f2.answer(IDOK);
+
+  pressKey(focusWindow(program), 'C', true);
+  EXPECT_EQ(program.waitExit(), 0u);
+}
+
 TEST_F(DriverSelfTest, PostsMouseButtonsWithModifiers) {
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);

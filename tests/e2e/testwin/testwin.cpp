@@ -14,7 +14,7 @@ constexpr wchar_t kClass[] = L"E2eTestWindow";
 constexpr wchar_t kTitle[] = L"벨토 Soft  도움터 Ver.1.0.0     홈페이지 -www.velto.example";
 
 enum : int {
-  kIdInfo = 100, kIdWarn, kIdAskYes, kIdAskNo, kIdError, kIdRegedit, kIdTask, kIdUrl, kIdMouse, kIdClose
+  kIdInfo = 100, kIdWarn, kIdAskYes, kIdAskNo, kIdError, kIdRegedit, kIdTask, kIdUrl, kIdMouse, kIdClose, kIdShowInput, kIdList, kIdEdit
 };
 
 struct ButtonDef {
@@ -25,7 +25,7 @@ constexpr ButtonDef kButtons[] = {
     {kIdInfo, L"정보  "},        {kIdWarn, L"경고  "},         {kIdAskYes, L"질문 예  "},
     {kIdAskNo, L"질문 아니요  "}, {kIdError, L"오류  "},         {kIdRegedit, L"레지스트리 편집기  "},
     {kIdTask, L"작업관리자  "},   {kIdUrl, L"주소 열기  "},     {kIdMouse, L"레지스트리 삭제  "},
-    {kIdClose, L"닫기 &C"},
+    {kIdClose, L"닫기 &C"},         {kIdShowInput, L"입력 확인"},
 };
 
 void startProgram(HWND window, const wchar_t* commandLine) {
@@ -71,6 +71,13 @@ LRESULT CALLBACK windowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
         if (b.id == kIdMouse) SetWindowSubclass(button, mouseButtonProc, 1, 0);
         y += 30;
       }
+      HWND list = CreateWindowExW(0, L"ComboBox", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | CBS_DROPDOWNLIST, 230, 44,
+                                  200, 200, window, reinterpret_cast<HMENU>(kIdList), instance, nullptr);
+      for (const wchar_t* item : {L"환경설정2019.mdb", L"환경설정2024.mdb", L"환경설정.mdb"})
+        SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item));
+      SendMessageW(list, CB_SETCURSEL, 1, 0);
+      CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_AUTOHSCROLL, 230, 80,
+                      200, 24, window, reinterpret_cast<HMENU>(kIdEdit), instance, nullptr);
       return 0;
     }
     case WM_COMMAND:
@@ -93,8 +100,21 @@ LRESULT CALLBACK windowProc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
           ShellExecuteW(nullptr, L"open", L"www.velto.example/html/join.php", L"0", L"0", SW_SHOWNORMAL);
           break;
         case kIdClose: DestroyWindow(window); break;
+        case kIdShowInput: {
+          wchar_t edit[256] = L"", item[256] = L"";
+          GetDlgItemTextW(window, kIdEdit, edit, 256);
+          GetDlgItemTextW(window, kIdList, item, 256);
+          MessageBoxW(window, (std::wstring(edit) + L"|" + item).c_str(), L"입력", MB_OK);
+          break;
+        }
       }
       return 0;
+    case WM_KEYDOWN:
+      if (wp == VK_F2) {
+        MessageBoxW(window, L"F2", L"키", MB_OK);
+        return 0;
+      }
+      break;
     case WM_DESTROY: PostQuitMessage(0); return 0;
   }
   return DefWindowProcW(window, msg, wp, lp);
@@ -123,6 +143,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   ShowWindow(window, show);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    // Keyboard access as in the program's forms: mnemonics, Tab, Esc.
+    if (IsDialogMessageW(window, &msg)) continue;
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
   }
