@@ -74,8 +74,10 @@ void RegistrySettingsStore::deleteSetting(const std::wstring& app, const std::ws
 }
 
 void RegistrySettingsStore::deleteApp(const std::wstring& app) {
-  // An empty name would address the shared root of every program's settings.
-  if (app.empty()) failInvalid();
+  // An empty name, or one of separators only (the registry reads doubled and
+  // trailing separators as one), would address the shared root of every
+  // program's settings.
+  if (app.find_first_not_of(L'\\') == std::wstring::npos) failInvalid();
   if (deleteTree(std::string(kSettingsRoot) + "\\" + toAnsi(app)) != reg::kSuccess) failInvalid();
 }
 

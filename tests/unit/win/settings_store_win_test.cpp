@@ -94,6 +94,65 @@ TEST_F(SettingsStoreWinTest, DeletingAWholeApplicationArea) {
   EXPECT_TRUE(rawKeyExists(areaOf(otherApp)));
 }
 
+// Passes calls on to the real registry but deletes keys only below one
+// allowed area, so that a fault cannot reach other programs' settings in the
+// shared prefix.
+class RootGuard final : public RegistryApi {
+ public:
+  RootGuard(RegistryApi& real, std::string allowed) : real_(real), allowed_(std::move(allowed)) {}
+  long openKey(RegHandle root, const std::string& path, std::uint32_t access, RegHandle& out) override {
+    return real_.openKey(root, path, access, out);
+  }
+  long createKey(RegHandle root, const std::string& path, RegHandle& out) override {
+    return real_.createKey(root, path, out);
+  }
+  long closeKey(RegHandle key) override { return real_.closeKey(key); }
+  long queryValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t* type, std::uint8_t* data,
+                  std::uint32_t* size) override {
+    return real_.queryValue(key, name, type, data, size);
+  }
+  long setValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override {
+    return real_.setValue(key, name, type, data, size);
+  }
+  long enumKey(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override {
+    return real_.enumKey(key, index, buffer, bufferSize);
+  }
+  long enumValue(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t& length) override {
+    return real_.enumValue(key, index, buffer, length);
+  }
+  long deleteValue(RegHandle key, const std::optional<std::string>& name) override {
+    return real_.deleteValue(key, name);
+  }
+  long deleteKey(RegHandle root, const std::string& path) override {
+    // The registry takes doubled and trailing separators as single ones.
+    std::string squeezed;
+    for (char c : path)
+      if (c != '\\' || (!squeezed.empty() && squeezed.back() != '\\')) squeezed += c;
+    while (!squeezed.empty() && squeezed.back() == '\\') squeezed.pop_back();
+    if (squeezed != allowed_ && squeezed.rfind(allowed_ + "\\", 0) != 0) {
+      ++blocked;
+      return 5;
+    }
+    return real_.deleteKey(root, path);
+  }
+  int blocked = 0;
+
+ private:
+  RegistryApi& real_;
+  std::string allowed_;
+};
+
+TEST_F(SettingsStoreWinTest, AnAppNameOfSeparatorsDoesNotReachTheSharedRoot) {
+  store.save(wide(otherApp), L"Config", L"A", L"kept");
+  RootGuard guard(api, areaOf(app));
+  RegistrySettingsStore guarded(guard);
+  for (const wchar_t* name : {L"\\", L"\\\\"})
+    expectFailure([&] { guarded.deleteApp(name); }, err::kInvalidCall);
+  EXPECT_EQ(guard.blocked, 0);
+  EXPECT_EQ(store.get(wide(otherApp), L"Config", L"A", L""), L"kept");
+}
+
 TEST_F(SettingsStoreWinTest, KoreanNamesAndValuesTravelInCodePage949) {
   store.save(wapp, L"DB경로", L"경로", L"환경설정");
   // "DB경로" / "경로" / "환경설정" in code page 949.
