@@ -148,7 +148,7 @@ void removeTree(const std::wstring& path) {
 }
 
 void makeFolders(const std::wstring& path) {
-  for (size_t pos = path.find(L'\\', 3); ; pos = path.find(L'\\', pos + 1)) {
+  for (size_t pos = path.find(L'\\', 3);; pos = path.find(L'\\', pos + 1)) {
     std::wstring part = pos == std::wstring::npos ? path : path.substr(0, pos);
     if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
       throw DriverError(L"cannot create folder " + part);
@@ -171,8 +171,8 @@ void writeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 std::optional<std::string> readFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return std::nullopt;
   UniqueHandle guard(file);
   std::string bytes;
@@ -268,8 +268,8 @@ std::vector<std::wstring> windowsShownUntilExit(const Process& process, DWORD* e
       shown.push_back(windowText(w));
     }
     if (GetTickCount64() >= deadline)
-      throw DriverError(L"process " + std::to_wstring(process.id()) + L" still running after " +
-                        std::to_wstring(ms) + L" ms");
+      throw DriverError(L"process " + std::to_wstring(process.id()) + L" still running after " + std::to_wstring(ms) +
+                        L" ms");
     sleepMs(10);
   }
   *exitCode = process.waitExit(0);
@@ -592,12 +592,18 @@ std::wstring screenshot(HWND window, const std::wstring& name) {
 
 const wchar_t* iconName(Icon icon) {
   switch (icon) {
-    case Icon::None: return L"none";
-    case Icon::Information: return L"information";
-    case Icon::Warning: return L"warning";
-    case Icon::Question: return L"question";
-    case Icon::Error: return L"error";
-    case Icon::Unknown: break;
+    case Icon::None:
+      return L"none";
+    case Icon::Information:
+      return L"information";
+    case Icon::Warning:
+      return L"warning";
+    case Icon::Question:
+      return L"question";
+    case Icon::Error:
+      return L"error";
+    case Icon::Unknown:
+      break;
   }
   return L"unknown";
 }
@@ -807,8 +813,7 @@ void setSetting(const std::wstring& app, const std::wstring& section, const std:
   regSetString(HKEY_CURRENT_USER, settingsKey(app, section), key, value);
 }
 
-std::optional<std::wstring> getSetting(const std::wstring& app, const std::wstring& section,
-                                       const std::wstring& key) {
+std::optional<std::wstring> getSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key) {
   return regString(HKEY_CURRENT_USER, settingsKey(app, section), key);
 }
 
@@ -817,9 +822,10 @@ void deleteSettings(const std::wstring& app) { regDeleteTree(HKEY_CURRENT_USER, 
 void seedProfile(const Profile& profile) {
   regDeleteTree(HKEY_CURRENT_USER, settingsKey(L"Setupkeeper", L"ASKey"));
   const std::pair<const wchar_t*, const std::wstring*> fields[] = {
-      {L"SetupFile", &profile.setupFile}, {L"Exefile", &profile.exeFile},         {L"DBPath", &profile.dbPath},
-      {L"Program", &profile.program},     {L"RegiProgram", &profile.regiProgram}, {L"DBTable", &profile.dbTable},
-      {L"DBFold", &profile.dbFold},       {L"DBName", &profile.dbName}};
+      {L"SetupFile", &profile.setupFile},     {L"Exefile", &profile.exeFile},
+      {L"DBPath", &profile.dbPath},           {L"Program", &profile.program},
+      {L"RegiProgram", &profile.regiProgram}, {L"DBTable", &profile.dbTable},
+      {L"DBFold", &profile.dbFold},           {L"DBName", &profile.dbName}};
   for (const auto& [name, value] : fields)
     if (!value->empty()) setSetting(L"Setupkeeper", L"ASKey", name, *value);
 }
