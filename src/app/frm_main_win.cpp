@@ -165,7 +165,24 @@ void FrmMain::onLoad() {
   }
 }
 
-void FrmMain::onClosing() { PostQuitMessage(0); }
+void FrmMain::onClosing() {
+  // A command may unload the window and go on (the reinstall asks and
+  // reports after it); the message loop ends only when that command is done,
+  // or its message boxes would be dismissed by the quit message.
+  quitPending_ = true;
+  if (commandDepth_ == 0) PostQuitMessage(0);
+}
+
+void FrmMain::runCommand(const std::function<void()>& command) {
+  ++commandDepth_;
+  try {
+    command();
+  } catch (...) {
+    --commandDepth_;
+    throw;
+  }
+  if (--commandDepth_ == 0 && quitPending_) PostQuitMessage(0);
+}
 
 void FrmMain::FillBackupList() {
   HWND list = control(L"cmbReg");
@@ -205,6 +222,13 @@ void FrmMain::wireCommands() {
     btnReDelDB_MouseDown(services_, profile_, e.button, e.shift);
   };
   onClick[L"DoumteoUp"] = [this] { DoumteoUp_Click(services_, *this); };
+
+  for (auto& [name, handler] : onClick) {
+    if (name == L"btnClose") continue;
+    handler = [this, inner = handler] { runCommand(inner); };
+  }
+  for (auto& [name, handler] : onMouseUp)
+    handler = [this, inner = handler](const ui::MouseEvent& e) { runCommand([&] { inner(e); }); };
 }
 
 void FrmMain::minimizeMain() { ShowWindow(hwnd(), SW_MINIMIZE); }

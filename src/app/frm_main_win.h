@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 
 #include "app/product_profile.h"
@@ -38,6 +39,9 @@ class FrmMain final : public ui::Form, public WindowPort {
  private:
   void wireCommands();
   void centreOnMain(HWND dialog) const;
+  void runCommand(const std::function<void()>& command);
+  int commandDepth_ = 0;
+  bool quitPending_ = false;
   const Services& services_;
   const ProductProfile& profile_;
   bool prevInstance_;
