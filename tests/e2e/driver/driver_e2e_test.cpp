@@ -1,7 +1,8 @@
 // The driver's own checks, against e2e_testwin.exe, a window whose behaviour
 // is known: if these fail, the scenarios of doumteo.exe cannot be trusted.
-#include <tlhelp32.h>
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 

@@ -2,9 +2,10 @@
 // doumteo.exe where the driver is concerned (title, captions, message boxes,
 // program starts, shell addresses, button-up events with modifier flags,
 // single instance) without depending on the program itself.
+#include <windows.h>
+
 #include <commctrl.h>
 #include <shellapi.h>
-#include <windows.h>
 
 #include <string>
 
