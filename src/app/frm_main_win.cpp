@@ -104,7 +104,7 @@ std::vector<ControlSpec> mainControls() {
   add(Kind::Panel3D, L"SSPanel4", L"SSPanel5", 45, 1980, 9465, 2175, L"");
   add(Kind::Label, L"Label5", L"SSPanel4", 45, 135, 3000, 210, L"벨토 소프트", Font::GulimChe);
   for (int i = 0; i < 9; ++i)
-    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", 180, 390 + 195 * i, 7700, 195,
+    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", 180, 360 + 190 * i, 7700, 190,
         kContactLines[i], Font::GulimChe);
   add(Kind::ImageButton, L"btnClose", L"SSPanel4", 7965, 1575, 1260, 465, L"닫기 &C", Font::Gulim, IDI_BTN_CLOSE);
   return c;
