@@ -34,15 +34,24 @@ struct MainState {
 namespace {
 
 const wchar_t* const kContactLines[9] = {
-    L"본사 : 서울특별시 가상구 예시로 123 벨토빌딩 4층 (예시 주소)",
-    L"지사 : 부산광역시 견본구 샘플길 45 2층 (예시 주소)",
-    L"입금계좌 : 가상은행 000-000000-00-000 (예금주 벨토소프트)",
-    L"입금계좌 : 예시은행 111-11-111111 (예금주 벨토소프트)",
-    L"대표전화 : 0000-0000 (예시 번호)    팩스 : 000-000-0000",
-    L"평일 업무시간 : 오전 9시 ~ 오후 6시",
-    L"토요일 업무시간 : 오전 9시 ~ 오후 1시",
-    L"점심시간 : 낮 12시 ~ 오후 1시",
-    L"※ 위 주소와 번호는 견본이며 실제 연락처가 아닙니다.",
+    L"본사 : 서울특별시 가상구 예시로 123, 4층",
+    L"지사 : 부산광역시 견본구 샘플길 45, 2층",
+    L"입금계좌 : 가상은행 000-000000-00-000",
+    L"입금계좌 : 예시은행 111-11-111111",
+    L"대표전화 : 0000-0000   팩스 : 000-000-0000",
+    L"평일 업무시간 : 09:00 ~ 18:00",
+    L"토요일 업무시간 : 09:00 ~ 13:00",
+    L"점심시간 : 12:00 ~ 13:00",
+    L"※ 견본 주소·번호이며 실제 연락처가 아닙니다.",
+};
+// Where each contact line stands in SSPanel4: addresses, accounts, telephone
+// and the note on the left, the hours on the right, clear of btnClose.
+struct LinePlace {
+  int left, top, width;
+};
+const LinePlace kContactPlaces[9] = {
+    {180, 400, 5200},  {180, 625, 5200},  {180, 850, 5200},  {180, 1075, 5200}, {180, 1300, 5200},
+    {5500, 400, 3800}, {5500, 625, 3800}, {5500, 850, 3800}, {180, 1525, 5200},
 };
 
 struct Shortcut {
@@ -104,8 +113,8 @@ std::vector<ControlSpec> mainControls() {
   add(Kind::Panel3D, L"SSPanel4", L"SSPanel5", 45, 1980, 9465, 2175, L"");
   add(Kind::Label, L"Label5", L"SSPanel4", 45, 135, 3000, 210, L"벨토 소프트", Font::GulimChe);
   for (int i = 0; i < 9; ++i)
-    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", 180, 360 + 190 * i, 7700, 190,
-        kContactLines[i], Font::GulimChe);
+    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", kContactPlaces[i].left,
+        kContactPlaces[i].top, kContactPlaces[i].width, 225, kContactLines[i], Font::GulimChe);
   add(Kind::ImageButton, L"btnClose", L"SSPanel4", 7965, 1575, 1260, 465, L"닫기 &C", Font::Gulim, IDI_BTN_CLOSE);
   return c;
 }
