@@ -111,7 +111,11 @@ void Win32FileSystem::copyFile(const std::wstring& from, const std::wstring& to)
 }
 
 void Win32FileSystem::createFolder(const std::wstring& path) {
-  if (!CreateDirectoryW(path.c_str(), nullptr)) failLast();
+  if (CreateDirectoryW(path.c_str(), nullptr)) return;
+  // Wine says "file not found" for a folder on a drive that is not there;
+  // what is missing is the path.
+  const DWORD code = GetLastError();
+  throw fileFailure(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
 }
 
 void Win32FileSystem::setCurrentFolder(const std::wstring& path) {

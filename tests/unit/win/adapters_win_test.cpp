@@ -175,6 +175,13 @@ TEST_F(AdapterFiles, FoldersAreCreatedAndEnteredOrTheFailureSaysWhy) {
   EXPECT_TRUE(files.exists(at(L"VTSoft"), true));
   EXPECT_EQ(failureNumber([&] { files.createFolder(at(L"VTSoft")); }), err::kPathFileAccess);
   EXPECT_EQ(failureNumber([&] { files.createFolder(at(L"missing\\VTSoft")); }), err::kPathNotFound);
+  const DWORD drives = GetLogicalDrives();
+  for (wchar_t letter = L'Q'; letter <= L'Y'; ++letter) {
+    if (drives & (1u << (letter - L'A'))) continue;
+    EXPECT_EQ(failureNumber([&] { files.createFolder(std::wstring(1, letter) + L":\\VTSoft"); }), err::kPathNotFound)
+        << "on the missing drive " << static_cast<char>(letter);
+    break;
+  }
 
   wchar_t before[MAX_PATH * 2] = {};
   GetCurrentDirectoryW(MAX_PATH * 2, before);
