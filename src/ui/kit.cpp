@@ -325,15 +325,20 @@ void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
   const int shift = pressed ? 1 : 0;
   int x = r.left + pad + shift;
   const int h = r.bottom - r.top;
+  // The stored captions end in blanks that spaced the text from the icon;
+  // the icon is spaced here, and measured blanks would only push a caption
+  // that fits into an ellipsis.
+  std::wstring caption = windowText(dis.hwndItem);
+  while (!caption.empty() && caption.back() == L' ') caption.pop_back();
   if (spec && spec->icon) {
     int size = MulDiv(32, static_cast<int>(dpi_), 96);
     if (size > h - 2 * pad) size = MulDiv(16, static_cast<int>(dpi_), 96);
+    if (caption.empty()) x = r.left + (r.right - r.left - size) / 2 + shift;  // an icon alone sits in the middle
     if (HICON ic = icon(spec->icon, size)) {
       DrawIconEx(dc, x, r.top + (h - size) / 2 + shift, ic, size, size, 0, nullptr, DI_NORMAL);
       x += size + pad;
     }
   }
-  const std::wstring caption = windowText(dis.hwndItem);
   RECT tr{x, r.top + shift, r.right - pad, r.bottom + shift};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
