@@ -26,9 +26,9 @@ FrmTimeSet::FrmTimeSet(const Services& services)
   addControls({
       panel(L"SSPanel1", L"", 0, 0, 4650, 2535),
       panel(L"pnlNowTime", L"SSPanel1", 180, 225, 4290, 510),
-      // A decoration without a caption; pressing it does nothing.
-      ControlSpec{Kind::PushButton, L"chameleonButton1", L"SSPanel1", 2025, 900, 360, 375, L"", Font::Gulim, 0, 0,
-                  false},
+      // A decoration without a caption, showing the clock; pressing it does nothing.
+      ControlSpec{Kind::ImageButton, L"chameleonButton1", L"SSPanel1", 2025, 900, 360, 375, L"", Font::Gulim,
+                  IDI_BTN_TIME, 0, false},
       panel(L"SSPanel2", L"SSPanel1", 180, 1485, 4290, 510),
       list(L"cmbDate(0)", 90, 1275),
       label(L"Label1", 1395, L"년"),
@@ -51,6 +51,11 @@ FrmTimeSet::FrmTimeSet(const Services& services)
 }
 
 void FrmTimeSet::onLoad() {
+  // Shown without an owner, so it has a taskbar button of its own: the program's icon, not a stock one.
+  SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(icon(IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi()))));
+  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(icon(IDI_APP, GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
   const LocalTime today = services_.clock.now();
   setText(L"pnlNowTime", NowTimeCaption(today));
   const auto lists = cmbDateSet(today);
