@@ -196,9 +196,17 @@ void FrmMain::runCommand(const std::function<void()>& command) {
 void FrmMain::FillBackupList() {
   HWND list = control(L"cmbReg");
   const BackupList found = listBackupFiles(services_.files, services_.files.programFolder());
+  // A folder may hold thousands of backups: the list is filled with its
+  // storage reserved and without a redraw per item.
+  SendMessageW(list, WM_SETREDRAW, FALSE, 0);
   SendMessageW(list, CB_RESETCONTENT, 0, 0);
+  std::size_t chars = 0;
+  for (const auto& name : found.names) chars += name.size() + 1;
+  SendMessageW(list, CB_INITSTORAGE, found.names.size(), static_cast<LPARAM>(chars * sizeof(wchar_t)));
   for (const auto& name : found.names) SendMessageW(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(name.c_str()));
   if (found.selected) SendMessageW(list, CB_SETCURSEL, *found.selected, 0);
+  SendMessageW(list, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(list, nullptr, TRUE);
 }
 
 void FrmMain::wireCommands() {
