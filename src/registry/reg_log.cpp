@@ -1,6 +1,7 @@
 #include "registry/reg_log.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -106,16 +107,24 @@ class LogReader {
   std::wstring section_;
 };
 
+// UTF-16 units of one character (wchar_t has 32 bits outside Windows).
+constexpr std::size_t utf16Units(std::uint32_t c) { return c > 0xFFFF ? 2 : 1; }
+
 }  // namespace
 
 bool isSettingsLevelName(const std::wstring& name) {
   if (name.empty()) return false;
+  // A key name holds at most 255 UTF-16 units; a longer one names no key
+  // that could exist, and opening it fails with an error of its own.
+  constexpr std::size_t kMaxKeyName = 255;
+  std::size_t units = 0;
   bool onlyDots = true;
   for (wchar_t c : name) {
     if (c == L'\\' || c < 0x20 || c == 0x7F) return false;
     if (c != L'.') onlyDots = false;
+    units += utf16Units(static_cast<std::uint32_t>(c));
   }
-  return !onlyDots;
+  return !onlyDots && units <= kMaxKeyName;
 }
 
 void applySettingsLog(const Services& services, const std::wstring& settingsText) {

@@ -26,8 +26,9 @@ void applySettingsLog(const Services& services, const std::wstring& settingsText
 std::vector<std::wstring> settingsLogApplications(const Services& services, const std::wstring& path);
 
 // True when name can stand for exactly one level below the settings root:
-// not empty, no "\" or control character, not made of dots alone. Anything
-// else could address the shared root or another program's key.
+// not empty, no "\" or control character, not made of dots alone, no longer
+// than a key name can be. Anything else could address the shared root or
+// another program's key, or no key at all.
 bool isSettingsLevelName(const std::wstring& name);
 
 }  // namespace doumteo

@@ -225,5 +225,14 @@ TEST(SettingsLevelName, AcceptsOneLevelOnly) {
     EXPECT_FALSE(isSettingsLevelName(bad));
 }
 
+// A key name has at most 255 characters; a longer application name in a
+// backup file must not stop the restore's snapshot on a key that cannot exist.
+TEST(SettingsLevelName, RefusesNamesLongerThanAKeyName) {
+  EXPECT_TRUE(isSettingsLevelName(std::wstring(255, L'a')));
+  EXPECT_TRUE(isSettingsLevelName(std::wstring(255, L'한')));
+  EXPECT_FALSE(isSettingsLevelName(std::wstring(256, L'a')));
+  EXPECT_FALSE(isSettingsLevelName(std::wstring(300, L'한')));
+}
+
 }  // namespace
 }  // namespace doumteo
