@@ -1,0 +1,192 @@
+// The restore points: before a wipe or a restore changes the product's
+// settings, the program saves them as a file that reg import (or a
+// double-click in regedit) puts back exactly.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <iterator>
+
+#include "driver/driver.h"
+#include "driver/settings_support.h"
+
+namespace e2e::settings {
+namespace {
+
+void setRaw(const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
+  HKEY key = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+            ERROR_SUCCESS);
+  RegCloseKey(key);
+}
+
+// Every kind of value a settings area can hold, not only the texts the
+// product writes: the export must bring back each of them as it was.
+void seedRichArea() {
+  setSetting(kApp, L"환경설정", L"CSType", L"1");
+  setSetting(kApp, L"환경설정", L"경로 \"따옴표\"", L"C:\\Velto\\DB\\ \"인용\" 끝\\");
+  setSetting(kApp, L"환경설정", L"빈 값", L"");
+  setSetting(kApp, L"DB정보", L"경로", L"D:\\자료\\dbMain.mdb");
+  setSetting(kApp, L"DB정보", L"", L"기본값");
+  const std::wstring section = settingsKey(kApp, L"기타");
+  const DWORD number = 0x12345678;
+  setRaw(section, L"숫자", REG_DWORD, &number, sizeof number);
+  const BYTE bytes[] = {0x00, 0xFF, 0x10, 0x80, 0x7F};
+  setRaw(section, L"이진", REG_BINARY, bytes, sizeof bytes);
+  const wchar_t expand[] = L"%LOCALAPPDATA%\\벨토";
+  setRaw(section, L"확장", REG_EXPAND_SZ, expand, sizeof expand);
+  const wchar_t multi[] = L"첫째\0둘째\0";
+  setRaw(section, L"여러줄", REG_MULTI_SZ, multi, sizeof multi);
+  std::wstring longText(3000, L'가');
+  setSetting(kApp, L"기타\\하위 키", L"긴 값", longText);
+  HKEY empty = nullptr;
+  RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(kApp, L"빈 섹션").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &empty,
+                  nullptr);
+  if (empty) RegCloseKey(empty);
+  setSetting(kNeighbour, L"환경설정", L"CSType", L"9");
+}
+
+class Snapshot : public SettingsScenario {
+ protected:
+  // The one snapshot this scenario made, with its action in the name.
+  std::wstring onlyNewSnapshot(const std::wstring& action) {
+    const auto added = snapshots.newSnapshots();
+    if (added.size() != 1) throw DriverError(L"expected one new snapshot, found " + std::to_wstring(added.size()));
+    EXPECT_TRUE(endsWith(added[0], L" " + action + L".reg")) << narrow(added[0]);
+    return snapshotFolder() + L"\\" + added[0];
+  }
+};
+
+TEST_F(Snapshot, FullWipeIsUndoneByImportingItsSnapshot) {
+  seedRichArea();
+  const auto before = regExport(settingsAreaKey(kApp));
+  ASSERT_TRUE(before);
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  mouseClick(child(main, L"레지스트리 삭제"), MouseButton::Left, MK_SHIFT);
+  const QuickBox question = waitQuickBox(program);
+  ASSERT_TRUE(startsWith(question.text, L"이 부분은 ")) << narrow(question.text);
+  answerQuick(question, IDYES);
+  EXPECT_EQ(answerOkUntil(program, kApp + L"의 전체레지스트리가 삭제 되었습니다").size(), 1u);
+  ASSERT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kApp)));
+
+  const std::wstring file = onlyNewSnapshot(L"전체삭제");
+  const auto bytes = readFile(file);
+  ASSERT_TRUE(bytes);
+  EXPECT_TRUE(startsWith(utf16Text(*bytes), L"Windows Registry Editor Version 5.00\r\n"));
+  EXPECT_EQ(bytes->substr(0, 2), "\xFF\xFE");
+
+  ASSERT_EQ(regImport(file), 0u);
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  EXPECT_EQ(getSetting(kNeighbour, L"환경설정", L"CSType"), L"9");
+}
+
+TEST_F(Snapshot, RestoreIsUndoneByImportingItsSnapshot) {
+  seedRichArea();
+  const auto before = regExport(settingsAreaKey(kApp));
+  ASSERT_TRUE(before);
+  addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
+                                                      {L"#", L"환경설정"},
+                                                      {L"CSType", L"2"},
+                                                      {L"새 값", L"복원됨"},
+                                                      {L"#", L"새 섹션"},
+                                                      {L"N", L"V"},
+                                                      {L"&", kSecondApp},
+                                                      {L"#", L"S"},
+                                                      {L"K", L"V"}}));
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  click(main, L"환경설정 복원");
+  EXPECT_EQ(answerOkUntil(program, kRestoreDone).size(), 2u);
+  ASSERT_EQ(getSetting(kApp, L"환경설정", L"CSType"), L"2");
+  ASSERT_EQ(getSetting(kSecondApp, L"S", L"K"), L"V");
+
+  // The import takes back the new section and the new application as well.
+  ASSERT_EQ(regImport(onlyNewSnapshot(L"환경설정복원")), 0u);
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kSecondApp)));
+}
+
+TEST_F(Snapshot, UnwritableSnapshotFolderStopsBothWipes) {
+  seedRichArea();
+  const auto before = regExport(settingsAreaKey(kApp));
+  // A file where the folder of snapshots belongs.
+  removeTree(snapshotFolder());
+  makeFolders(snapshotOwnFolder());
+  writeFile(snapshotFolder(), "not a folder");
+
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  HWND wipe = child(main, L"레지스트리 삭제");
+  for (WPARAM modifiers : {WPARAM{MK_SHIFT}, WPARAM{0}}) {
+    mouseClick(wipe, MouseButton::Left, modifiers);
+    answerQuick(waitQuickBox(program), IDYES);
+    MsgBox refusal = waitMessageBox(program);
+    EXPECT_EQ(refusal.title, kApp);
+    EXPECT_EQ(refusal.icon, Icon::Warning) << narrow(iconName(refusal.icon));
+    EXPECT_TRUE(startsWith(refusal.text, kSnapshotRefusal)) << narrow(refusal.text);
+    EXPECT_NE(refusal.text.find(L"저장 위치: " + snapshotFolder()), std::wstring::npos) << narrow(refusal.text);
+    refusal.answer(IDOK);
+    EXPECT_TRUE(noMessageBoxWithin(program, 300)) << "no completion message";
+  }
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  EXPECT_EQ(readFile(snapshotFolder()), "not a folder");
+}
+
+TEST_F(Snapshot, UncreatableSnapshotFolderStopsTheRestore) {
+  seedRichArea();
+  const auto before = regExport(settingsAreaKey(kApp));
+  // A file where the program's own folder belongs: 복원지점 cannot be made.
+  removeTree(snapshotOwnFolder());
+  writeFile(snapshotOwnFolder(), "not a folder");
+  addBackup(L"환경설정_20240105_1230.mdb",
+            backupFile({{L"&", kApp}, {L"#", L"환경설정"}, {L"CSType", L"2"}, {L"&", kSecondApp}, {L"#", L"S"}, {L"K", L"V"}}));
+
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  click(main, L"환경설정 복원");
+  const auto boxes = answerOkUntil(program, [](const QuickBox& b) { return startsWith(b.text, kSnapshotRefusal); });
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, kReminder);
+  EXPECT_NE(boxes[1].text.find(L"복원 지점 폴더를 만들 수 없습니다"), std::wstring::npos) << narrow(boxes[1].text);
+  EXPECT_TRUE(noMessageBoxWithin(program, 300)) << "no completion message";
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kSecondApp)));
+}
+
+TEST_F(Snapshot, ThirtyFirstSnapshotRemovesTheOldest) {
+  seedRichArea();
+  removeTree(snapshotFolder());
+  makeFolders(snapshotFolder());
+  auto oldName = [](int day) {
+    return L"200001" + std::wstring(day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_120000_000 전체삭제.reg";
+  };
+  for (int day = 1; day <= 30; ++day)
+    writeFile(snapshotFolder() + L"\\" + oldName(day), "\xFF\xFEW\0");
+  writeFile(snapshotFolder() + L"\\메모.txt", "memo");
+  writeFile(snapshotFolder() + L"\\내 설정.reg", "mine");
+
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  mouseClick(child(main, L"레지스트리 삭제"), MouseButton::Left);
+  answerQuick(waitQuickBox(program), IDYES);
+  EXPECT_EQ(answerOkUntil(program, L"삭제되었습니다.").size(), 1u);
+
+  const auto names = fileNames(snapshotFolder());
+  auto has = [&](const std::wstring& n) { return std::find(names.begin(), names.end(), n) != names.end(); };
+  std::vector<std::wstring> added;
+  std::copy_if(names.begin(), names.end(), std::back_inserter(added),
+               [&](const std::wstring& n) { return startsWith(n, L"20") && !startsWith(n, L"200001"); });
+  ASSERT_EQ(added.size(), 1u);
+  EXPECT_TRUE(endsWith(added[0], L" 선택삭제.reg")) << narrow(added[0]);
+  EXPECT_TRUE(has(added[0]));
+  EXPECT_FALSE(has(oldName(1))) << "the oldest is removed";
+  for (int day = 2; day <= 30; ++day) EXPECT_TRUE(has(oldName(day))) << day;
+  EXPECT_TRUE(has(L"메모.txt"));
+  EXPECT_TRUE(has(L"내 설정.reg"));
+  EXPECT_EQ(names.size(), 32u);
+}
+
+}  // namespace
+}  // namespace e2e::settings
