@@ -6,7 +6,7 @@
 //
 // The programs alternate (ABC, CBA, ABC...) so that drifting machine load
 // falls on all of them alike. Output lines, one record each:
-//   run name=N round=R startup_ms=T peak_ws_kb=K ws_kb=K private_kb=K class=C children=N exit=E
+//   run name=N round=R startup_ms=T peak_ws_kb=K ws_kb=K class=C children=N exit=E
 //       visible_ms=.. input_idle_ms=.. answered_ms=.. (the phases, from the start)
 //   median name=N runs=R startup_ms=T peak_ws_kb=K fastest_ms=F
 //   ratio A/B startup=X peak_ws=Y
@@ -138,9 +138,9 @@ bool launchOnce(Target& t, int round) {
     if (after - before > kPromptMs) ready = quietSince = after;
   }
 
-  PROCESS_MEMORY_COUNTERS_EX pmc{};
+  PROCESS_MEMORY_COUNTERS pmc{};
   pmc.cb = sizeof pmc;
-  GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&pmc), sizeof pmc);
+  GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc);
   wchar_t cls[128] = {};
   GetClassNameW(hwnd, cls, 127);
   int children = 0;
@@ -161,10 +161,10 @@ bool launchOnce(Target& t, int round) {
   t.startupMs.push_back(startupMs);
   t.peakKb.push_back(peakKb);
   std::printf(
-      "run name=%s round=%d startup_ms=%.1f peak_ws_kb=%.0f ws_kb=%.0f private_kb=%.0f class=%s children=%d exit=%lu "
+      "run name=%s round=%d startup_ms=%.1f peak_ws_kb=%.0f ws_kb=%.0f class=%s children=%d exit=%lu "
       "visible_ms=%.1f input_idle_ms=%.1f answered_ms=%.1f\n",
       narrow(t.name).c_str(), round, startupMs, peakKb, static_cast<double>(pmc.WorkingSetSize) / 1024.0,
-      static_cast<double>(pmc.PrivateUsage) / 1024.0, narrow(cls).c_str(), children, exitCode, visible - start,
+      narrow(cls).c_str(), children, exitCode, visible - start,
       inputIdle - start, answered - start);
   std::fflush(stdout);
   return true;
