@@ -199,7 +199,9 @@ void Form::createControl(const ControlSpec& spec) {
     if (spec.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
   }
   if (spec.kind == Kind::Panel3D) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::panelProc));
-  if (spec.kind == Kind::ImageButton || spec.kind == Kind::PushButton)
+  // Only buttons with a mouse-button event need their messages seen first;
+  // every subclassed message costs a property lookup.
+  if ((spec.kind == Kind::ImageButton || spec.kind == Kind::PushButton) && onMouseUp.count(spec.name))
     SetWindowSubclass(h, &Form::buttonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(spec.font == Font::GulimChe ? gulimChe_ : gulim_), FALSE);
   controls_[spec.name] = h;
@@ -452,14 +454,13 @@ LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
       return res;
     }
     case WM_SETFONT:
-      SetPropW(h, L"font", reinterpret_cast<HANDLE>(w));
+      // Kept in the window's own data: a property would cost a lookup on
+      // every paint.
+      SetWindowLongPtrW(h, GWLP_USERDATA, static_cast<LONG_PTR>(w));
       if (l) InvalidateRect(h, nullptr, TRUE);
       return 0;
     case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(GetPropW(h, L"font"));
-    case WM_NCDESTROY:
-      RemovePropW(h, L"font");
-      break;
+      return static_cast<LRESULT>(GetWindowLongPtrW(h, GWLP_USERDATA));
     default:
       break;
   }
