@@ -114,8 +114,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
   wc.lpszClassName = L"BenchFloor";
   if (!RegisterClassW(&wc)) return 1;
   // About the size of the program's main window, so that both paint as much.
-  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"floor", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                              960, 600, nullptr, nullptr, instance, nullptr);
+  HWND hwnd = CreateWindowExW(0, wc.lpszClassName, L"floor", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, 960,
+                              600, nullptr, nullptr, instance, nullptr);
   if (!hwnd) return 1;
 #ifdef FLOOR_WITH_CHILDREN
   addChildren(hwnd, instance);

@@ -10,8 +10,8 @@
 //       visible_ms=.. input_idle_ms=.. answered_ms=.. (the phases, from the start)
 //   median name=N runs=R startup_ms=T peak_ws_kb=K fastest_ms=F
 //   ratio A/B startup=X peak_ws=Y
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -164,8 +164,7 @@ bool launchOnce(Target& t, int round) {
       "run name=%s round=%d startup_ms=%.1f peak_ws_kb=%.0f ws_kb=%.0f class=%s children=%d exit=%lu "
       "visible_ms=%.1f input_idle_ms=%.1f answered_ms=%.1f\n",
       narrow(t.name).c_str(), round, startupMs, peakKb, static_cast<double>(pmc.WorkingSetSize) / 1024.0,
-      narrow(cls).c_str(), children, exitCode, visible - start,
-      inputIdle - start, answered - start);
+      narrow(cls).c_str(), children, exitCode, visible - start, inputIdle - start, answered - start);
   std::fflush(stdout);
   return true;
 }
@@ -206,8 +205,8 @@ int wmain(int argc, wchar_t** argv) {
   std::map<std::wstring, const Target*> byName;
   for (const auto& t : targets) {
     byName[t.name] = &t;
-    std::printf("median name=%s runs=%zu startup_ms=%.1f peak_ws_kb=%.0f fastest_ms=%.1f\n",
-                narrow(t.name).c_str(), t.startupMs.size(), median(t.startupMs), median(t.peakKb),
+    std::printf("median name=%s runs=%zu startup_ms=%.1f peak_ws_kb=%.0f fastest_ms=%.1f\n", narrow(t.name).c_str(),
+                t.startupMs.size(), median(t.startupMs), median(t.peakKb),
                 t.startupMs.empty() ? 0.0 : *std::min_element(t.startupMs.begin(), t.startupMs.end()));
   }
   for (const auto& [a, b] : ratios) {

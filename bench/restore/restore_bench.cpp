@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ansi.h"
 #include "platform/browser_win.h"
 #include "platform/clock_win.h"
 #include "platform/database_win.h"
@@ -31,7 +32,6 @@
 #include "platform/registry_api_win.h"
 #include "platform/settings_store.h"
 #include "platform/shell_win.h"
-#include "platform/ansi.h"
 #include "registry/reg_log.h"
 #include "web/radix64.h"
 
@@ -164,8 +164,7 @@ std::map<std::wstring, std::wstring> readBack(const std::wstring& app) {
   wchar_t section[256];
   for (DWORD i = 0;; ++i) {
     DWORD sectionLength = 256;
-    if (RegEnumKeyExW(appKey, i, section, &sectionLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-      break;
+    if (RegEnumKeyExW(appKey, i, section, &sectionLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     HKEY key = nullptr;
     if (RegOpenKeyExW(appKey, section, 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
     for (DWORD j = 0;; ++j) {
@@ -337,8 +336,8 @@ int wmain(int argc, wchar_t** argv) {
         if (gross < 0 || empty < 0) ++failures;
         auto content = readBack(app);
         theirs.push_back(gross - empty);
-        std::printf("run side=regedit round=%d ms=%.1f values=%zu gross_ms=%.1f empty_ms=%.1f\n", round,
-                    gross - empty, content.size(), gross, empty);
+        std::printf("run side=regedit round=%d ms=%.1f values=%zu gross_ms=%.1f empty_ms=%.1f\n", round, gross - empty,
+                    content.size(), gross, empty);
         if (theirsContent.empty()) theirsContent = std::move(content);
       } else {
         const bool bySection = side == kSection;
@@ -349,8 +348,8 @@ int wmain(int argc, wchar_t** argv) {
         auto content = readBack(app);
         (bySection ? section : direct).push_back(ms);
         (bySection ? sectionCalls : directCalls) = calls;
-        std::printf("run side=%s round=%d ms=%.1f values=%zu calls=%ld\n", bySection ? "section" : "direct", round,
-                    ms, content.size(), calls);
+        std::printf("run side=%s round=%d ms=%.1f values=%zu calls=%ld\n", bySection ? "section" : "direct", round, ms,
+                    content.size(), calls);
         auto& keep = bySection ? sectionContent : directContent;
         if (keep.empty()) keep = std::move(content);
       }

@@ -18,7 +18,8 @@ struct DbState {
   std::wstring lastDbTable;
 };
 
-inline constexpr wchar_t kMdacMissingMessage[] = L"프로그램을 구동하기 위한 필수구성요소가 설치되어있지 않습니다.(MDAC)";
+inline constexpr wchar_t kMdacMissingMessage[] =
+    L"프로그램을 구동하기 위한 필수구성요소가 설치되어있지 않습니다.(MDAC)";
 inline constexpr wchar_t kDbTestPassed[] = L"DB접속테스트를 성공 하였습니다";
 inline constexpr wchar_t kDbTestFailed[] = L"DB접속테스트를 실패 하였습니다";
 inline constexpr wchar_t kMdacQuestionTitle[] = L"MDAC누락";
@@ -28,8 +29,7 @@ std::wstring productConnectionString(const std::wstring& dbFile);
 
 // Opens dbFile and reads tableName once. Any failure shows the one MDAC
 // message (plain box, program title) and gives false.
-bool OpenProductDb(const Services& services, DbState& state, const std::wstring& dbFile,
-                   const std::wstring& tableName);
+bool OpenProductDb(const Services& services, DbState& state, const std::wstring& dbFile, const std::wstring& tableName);
 
 // True when the components are 2.0 or newer, or the product's settings say to
 // skip the check; otherwise offers the download and gives false.

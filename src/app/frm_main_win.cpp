@@ -61,10 +61,14 @@ struct Shortcut {
 };
 // Stacked from the top in this order.
 const Shortcut kShortcuts[9] = {
-    {4, L"벨토소프트", IDI_BTN_HOME},     {0, L"회원가입", IDI_BTN_JOIN},
-    {1, L"F A Q", IDI_BTN_FAQ},           {5, L"고객센터", IDI_BTN_CUSTOMER},
-    {6, L"제품 A/S요청답변", IDI_BTN_ASANSWER}, {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD},
-    {2, L"동 영 상", IDI_BTN_VIDEO},      {8, L"용지견본주문", IDI_BTN_PAPER},
+    {4, L"벨토소프트", IDI_BTN_HOME},
+    {0, L"회원가입", IDI_BTN_JOIN},
+    {1, L"F A Q", IDI_BTN_FAQ},
+    {5, L"고객센터", IDI_BTN_CUSTOMER},
+    {6, L"제품 A/S요청답변", IDI_BTN_ASANSWER},
+    {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD},
+    {2, L"동 영 상", IDI_BTN_VIDEO},
+    {8, L"용지견본주문", IDI_BTN_PAPER},
     {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP},
 };
 
@@ -79,8 +83,8 @@ std::vector<ControlSpec> mainControls() {
   add(Kind::Label, L"Label2", L"SSPanel2", 180, 45, 3000, 210, L"홈페이지 바로가기", Font::GulimChe);
   for (int k = 0; k < 9; ++k) {
     const auto& s = kShortcuts[k];
-    add(Kind::ImageButton, L"btnHomePage(" + std::to_wstring(s.index) + L")", L"SSPanel2", 90, 270 + 855 * k, 4560,
-        735, s.caption, Font::Gulim, s.icon);
+    add(Kind::ImageButton, L"btnHomePage(" + std::to_wstring(s.index) + L")", L"SSPanel2", 90, 270 + 855 * k, 4560, 735,
+        s.caption, Font::Gulim, s.icon);
   }
   add(Kind::Panel3D, L"SSPanel3", L"SSPanel1", 4860, 90, 9465, 4560, L"");
   add(Kind::Panel3D, L"pnlName", L"SSPanel3", 0, 0, 9465, 375, L"");
@@ -91,10 +95,14 @@ std::vector<ControlSpec> mainControls() {
     int col, row, icon;
   };
   const Svc svc[8] = {
-      {L"btnRemote", L"원격지원서비스", 0, 0, IDI_BTN_REMOTE},   {L"btnInstall", L"최신버전업데이트", 1, 0, IDI_BTN_INSTALL},
-      {L"btnAS", L"DB AS접수", 0, 1, IDI_BTN_AS},               {L"btnADO", L"DB접속테스트", 1, 1, IDI_BTN_ADO},
-      {L"btnTime", L"컴퓨터 시간 설정", 0, 2, IDI_BTN_TIME},     {L"btnTask", L"작업관리자", 1, 2, IDI_BTN_TASK},
-      {L"btnReDelDB", L"레지스트리 삭제", 0, 3, IDI_BTN_REDELDB}, {L"btnRegedit", L"레지스트리 편집기", 1, 3, IDI_BTN_REGEDIT},
+      {L"btnRemote", L"원격지원서비스", 0, 0, IDI_BTN_REMOTE},
+      {L"btnInstall", L"최신버전업데이트", 1, 0, IDI_BTN_INSTALL},
+      {L"btnAS", L"DB AS접수", 0, 1, IDI_BTN_AS},
+      {L"btnADO", L"DB접속테스트", 1, 1, IDI_BTN_ADO},
+      {L"btnTime", L"컴퓨터 시간 설정", 0, 2, IDI_BTN_TIME},
+      {L"btnTask", L"작업관리자", 1, 2, IDI_BTN_TASK},
+      {L"btnReDelDB", L"레지스트리 삭제", 0, 3, IDI_BTN_REDELDB},
+      {L"btnRegedit", L"레지스트리 편집기", 1, 3, IDI_BTN_REGEDIT},
   };
   const int rows[4] = {765, 1710, 2655, 3600};
   for (const auto& s : svc)
@@ -113,8 +121,8 @@ std::vector<ControlSpec> mainControls() {
   add(Kind::Panel3D, L"SSPanel4", L"SSPanel5", 45, 1980, 9465, 2175, L"");
   add(Kind::Label, L"Label5", L"SSPanel4", 45, 135, 3000, 210, L"벨토 소프트", Font::GulimChe);
   for (int i = 0; i < 9; ++i)
-    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", kContactPlaces[i].left,
-        kContactPlaces[i].top, kContactPlaces[i].width, 225, kContactLines[i], Font::GulimChe);
+    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", kContactPlaces[i].left, kContactPlaces[i].top,
+        kContactPlaces[i].width, 225, kContactLines[i], Font::GulimChe);
   add(Kind::ImageButton, L"btnClose", L"SSPanel4", 7965, 1575, 1260, 465, L"닫기 &C", Font::Gulim, IDI_BTN_CLOSE);
   return c;
 }
@@ -131,8 +139,8 @@ std::wstring resourceVersion() {
       // padding to 32 bits, then the fixed part.
       const auto* fixed = reinterpret_cast<const VS_FIXEDFILEINFO*>(bytes + 40);
       if (fixed->dwSignature == 0xFEEF04BD)
-        return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(LOWORD(fixed->dwFileVersionMS)) +
-               L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS));
+        return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
+               std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." + std::to_wstring(HIWORD(fixed->dwFileVersionLS));
     }
   }
   return std::to_wstring(build::kVersionMajor) + L"." + std::to_wstring(build::kVersionMinor) + L"." +
@@ -225,7 +233,9 @@ void FrmMain::wireCommands() {
   onClick[L"btnRemote"] = [this] { OpenRemoteSupport(services_); };
   onClick[L"AS119"] = [this] { AS119_Click(services_); };
   for (int i : {0, 1, 2, 3, 4, 5, 6, 8, 9})
-    onClick[L"btnHomePage(" + std::to_wstring(i) + L")"] = [this, i] { btnHomePage_Click(services_, profile_, i, *this); };
+    onClick[L"btnHomePage(" + std::to_wstring(i) + L")"] = [this, i] {
+      btnHomePage_Click(services_, profile_, i, *this);
+    };
   onClick[L"btnADO"] = [this] {
     // Opening the database may take up to its 30-second timeout.
     HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));

@@ -33,8 +33,7 @@ std::wstring errorText(const Failure& f, const std::wstring& procedure, const st
 }
 
 std::wstring errorTextColon(const Failure& f, const std::wstring& procedure, const std::wstring& owner) {
-  return L"Error " + std::to_wstring(f.number) + L": " + f.description + L"in procedure " + procedure + L" of " +
-         owner;
+  return L"Error " + std::to_wstring(f.number) + L": " + f.description + L"in procedure " + procedure + L" of " + owner;
 }
 
 bool guardedStep(MessageBoxPort& box, const ErrorFormatter& format, const std::function<void()>& step) {

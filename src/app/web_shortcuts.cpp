@@ -59,8 +59,8 @@ void OpenRemoteSupport(const Services& services) {
 
 void btnHomePage_Click(const Services& services, const ProductProfile& profile, int index, WindowPort& window) {
   if (index == kLoginShortcut) {
-    const std::wstring question = std::wstring(L"제품 A/S요청답변을 사용 하시려면") + kCrLf + L"로그인을 하셔야 합니다." +
-                                  kCrLf + kCrLf + L"로그인 하시겠습니까?";
+    const std::wstring question = std::wstring(L"제품 A/S요청답변을 사용 하시려면") + kCrLf +
+                                  L"로그인을 하셔야 합니다." + kCrLf + kCrLf + L"로그인 하시겠습니까?";
     if (AskYesNo(services.messages, profile, question, L"", 1) == Answer::Yes) window.showLogin();
     return;
   }

@@ -2,8 +2,8 @@
 
 namespace doumteo {
 
-std::optional<ZoomLayout> LayoutZoom(double clientWidth, double clientHeight, double pictureWidth,
-                                     double pictureHeight, bool minimised) {
+std::optional<ZoomLayout> LayoutZoom(double clientWidth, double clientHeight, double pictureWidth, double pictureHeight,
+                                     bool minimised) {
   if (minimised) return std::nullopt;
   ZoomLayout layout;
   layout.imageWidth = clientWidth;

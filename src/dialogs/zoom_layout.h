@@ -14,7 +14,7 @@ struct ZoomLayout {
 };
 
 // nullopt when minimised: the window keeps the layout it had.
-std::optional<ZoomLayout> LayoutZoom(double clientWidth, double clientHeight, double pictureWidth,
-                                     double pictureHeight, bool minimised);
+std::optional<ZoomLayout> LayoutZoom(double clientWidth, double clientHeight, double pictureWidth, double pictureHeight,
+                                     bool minimised);
 
 }  // namespace doumteo

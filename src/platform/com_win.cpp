@@ -59,7 +59,8 @@ void invokeByName(IDispatch* object, const wchar_t* name, WORD flags, std::initi
   }
   EXCEPINFO exception{};
   UINT badArgument = 0;
-  const HRESULT hr = object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &badArgument);
+  const HRESULT hr =
+      object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &badArgument);
   if (hr == DISP_E_EXCEPTION) {
     if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
     std::wstring description;

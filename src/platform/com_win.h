@@ -1,8 +1,8 @@
 #pragma once
 // Small COM helpers for the automation adapters: an owning interface pointer,
 // an owning BSTR, failures carrying the HRESULT, and late-bound calls by name.
-#include <windows.h>
 #include <oaidl.h>
+#include <windows.h>
 
 #include <initializer_list>
 #include <string>

@@ -16,9 +16,7 @@ constexpr int kDiskNotReady = 71;
 
 constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
-bool isOrdinaryFile(DWORD attributes) {
-  return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | kHiddenOrSystem));
-}
+bool isOrdinaryFile(DWORD attributes) { return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | kHiddenOrSystem)); }
 
 bool meansNotThere(DWORD code) {
   return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND || code == ERROR_NO_MORE_FILES;
@@ -127,8 +125,8 @@ void Win32FileSystem::setCurrentFolder(const std::wstring& path) {
 }
 
 std::string Win32FileSystem::readFirstLine(const std::wstring& path) {
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) failLast();
   const UniqueHandle owner(h);
   std::string line;
@@ -163,7 +161,8 @@ void Win32FileSystem::writeFile(const std::wstring& path, const std::string& byt
   // is never left half-written.
   const std::wstring temp = path + L".tmp";
   {
-    const HANDLE h = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h =
+        CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) failLast();
     const UniqueHandle owner(h);
     std::size_t done = 0;
@@ -191,8 +190,8 @@ void Win32FileSystem::writeFile(const std::wstring& path, const std::string& byt
 }
 
 std::string Win32FileSystem::readFile(const std::wstring& path) {
-  const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) failLast();
   const UniqueHandle owner(h);
   std::string content;

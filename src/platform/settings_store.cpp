@@ -31,8 +31,8 @@ class KeyGuard {
 
 }  // namespace
 
-std::wstring RegistrySettingsStore::get(const std::wstring& app, const std::wstring& section,
-                                        const std::wstring& key, const std::wstring& defaultValue) {
+std::wstring RegistrySettingsStore::get(const std::wstring& app, const std::wstring& section, const std::wstring& key,
+                                        const std::wstring& defaultValue) {
   if (app.empty() || section.empty()) return defaultValue;
   RegHandle h = 0;
   if (api_.openKey(reg::kHkeyCurrentUser, sectionPath(app, section), reg::kKeyQueryValue, h) != reg::kSuccess)

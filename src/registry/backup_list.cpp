@@ -75,8 +75,10 @@ std::int64_t valRounded(const std::u16string& raw) {
     bool restNonZero = false;
     for (std::size_t k = static_cast<std::size_t>(point) + 1; k < digits.size(); ++k)
       if (digits[k] != '0') restNonZero = true;
-    if (first > '5' || (first == '5' && restNonZero)) versusHalf = 1;
-    else if (first == '5') versusHalf = 0;
+    if (first > '5' || (first == '5' && restNonZero))
+      versusHalf = 1;
+    else if (first == '5')
+      versusHalf = 0;
   }
   if (versusHalf > 0 || (versusHalf == 0 && (whole % 2) == 1)) ++whole;
 

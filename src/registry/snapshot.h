@@ -41,7 +41,9 @@ struct RegExport {
 inline constexpr wchar_t kRegExportHeader[] = L"Windows Registry Editor Version 5.00";
 
 // The export text regedit reads, lines ending in CR LF; keys and values are
-// written as regedit itself writes them.
+// written as regedit itself writes them. (A text value stored without its
+// terminating NUL goes out as hex and comes back from an import with one:
+// the importers always terminate text.)
 std::wstring exportText(const RegExport& content);
 // Reads an export text back; nullopt when it is not one, or when it deletes
 // single values (which no snapshot does).
@@ -55,7 +57,9 @@ std::vector<std::uint8_t> utf16le(const std::wstring& text);  // no terminator a
 std::wstring fromUtf16le(const std::vector<std::uint8_t>& bytes);
 
 // One settings area (the application's key below the settings root, with
-// every key below it) read through the ANSI registry port; keys in pre-order.
+// every key below it); keys in pre-order. Read through the port's wide calls
+// when it has them, so that names and texts the ANSI code page cannot hold
+// come back exactly; through the ANSI calls otherwise.
 // Empty when the area does not exist. Throws Failure when it cannot be read
 // in full.
 std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& app);

@@ -24,7 +24,8 @@ void attempt(const std::function<void()>& del) {
 
 void fullWipe(const Services& s, const ProductProfile& profile) {
   const std::wstring question = L"이 부분은 " + profile.programName + L"의 전체 레지스트리를 삭제 합니다.\r\n\r\n" +
-                                L"개발자 및 상담원들도 주의 하여 삭제 하여 주십시요.     \r\n\r\n" + L"삭제하시겠습니까?";
+                                L"개발자 및 상담원들도 주의 하여 삭제 하여 주십시요.     \r\n\r\n" +
+                                L"삭제하시겠습니까?";
   if (AskYesNo(s.messages, profile, question, L"", 0) != Answer::Yes) return;
   // Without a name of its own the area would be the root that every
   // program's settings share.
@@ -34,10 +35,11 @@ void fullWipe(const Services& s, const ProductProfile& profile) {
 }
 
 void selectiveWipe(const Services& s, const ProductProfile& profile) {
-  const std::wstring question = L"레지스트리의 값을 함부로 삭제 하시면     \r\n\r\n"
-                                L"프로그램이 실행안 될 수도 있습니다.     \r\n\r\n"
-                                L"저희 상담원과 상의후 필요시에만  삭제를 하여 주십시요.     \r\n\r\n"
-                                L"삭제하시겠습니까?";
+  const std::wstring question =
+      L"레지스트리의 값을 함부로 삭제 하시면     \r\n\r\n"
+      L"프로그램이 실행안 될 수도 있습니다.     \r\n\r\n"
+      L"저희 상담원과 상의후 필요시에만  삭제를 하여 주십시요.     \r\n\r\n"
+      L"삭제하시겠습니까?";
   if (AskYesNo(s.messages, profile, question, L"", 0) != Answer::Yes) return;
   if (!SaveSettingsSnapshot(s, profile, {profile.regiProgram}, kSnapshotSelectiveWipe, false)) return;
   if (isSettingsLevelName(profile.regiProgram)) {

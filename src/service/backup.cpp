@@ -19,9 +19,12 @@ std::wstring upperAscii(std::wstring text) {
 
 std::wstring titleWord(std::int32_t mode) {
   switch (mode) {
-    case kModeAs: return L"AS";
-    case kModeServer: return L"서버";
-    default: return L"하드";
+    case kModeAs:
+      return L"AS";
+    case kModeServer:
+      return L"서버";
+    default:
+      return L"하드";
   }
 }
 
@@ -29,10 +32,14 @@ std::wstring titleWord(std::int32_t mode) {
 
 std::wstring GetModeArg(std::int32_t mode) {
   switch (mode) {
-    case kModeServer: return L" SERVERUP";
-    case kModeAs: return L" AS";
-    case kModeHddAuto: return L" HDDAUTO";
-    default: return L"";
+    case kModeServer:
+      return L" SERVERUP";
+    case kModeAs:
+      return L" AS";
+    case kModeHddAuto:
+      return L" HDDAUTO";
+    default:
+      return L"";
   }
 }
 

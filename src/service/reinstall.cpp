@@ -54,12 +54,9 @@ bool GoReInst(const Services& s, const std::wstring& dbFoldName, const std::wstr
   const std::wstring drive = folder.substr(0, 2);
   if (upperAscii(drive) != L"C:") {
     const std::wstring question = std::wstring(L"정말 재설치 하시겠습니까?") + kCrLf + L"[" + folder +
-                                  L"]경로내 모든 파일 삭제됨(DB제외)" + kCrLf + kCrLf +
-                                  L"※ 개발자는 소스삭제 주의요함";
+                                  L"]경로내 모든 파일 삭제됨(DB제외)" + kCrLf + kCrLf + L"※ 개발자는 소스삭제 주의요함";
     Answer answer = Answer::No;  // a failing question counts as No
-    step([&] {
-      answer = s.messages.show({question, kAppTitle, MsgButtons::YesNo, MsgIcon::Question, true});
-    });
+    step([&] { answer = s.messages.show({question, kAppTitle, MsgButtons::YesNo, MsgIcon::Question, true}); });
     if (answer != Answer::Yes) return false;
   }
 
@@ -71,8 +68,7 @@ bool GoReInst(const Services& s, const std::wstring& dbFoldName, const std::wstr
     step([&] { s.files.createFolder(kitFolder); });
   }
 
-  for (const auto& kit : kKit)
-    step([&] { s.files.copyFile(folder + L"\\" + kit.name, kitFolder + L"\\" + kit.name); });
+  for (const auto& kit : kKit) step([&] { s.files.copyFile(folder + L"\\" + kit.name, kitFolder + L"\\" + kit.name); });
 
   step([&] { s.settings.save(kReinstallerApp, kReinstallerSection, L"FileURL", fileUrl); });
   step([&] { s.settings.save(kReinstallerApp, kReinstallerSection, L"DestAppPath", folder); });

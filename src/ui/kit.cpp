@@ -527,8 +527,7 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
     case kMsgMouseUp: {
       const ControlSpec* spec = specById(static_cast<int>(w));
       if (spec) {
-        if (auto it = onMouseUp.find(spec->name); it != onMouseUp.end())
-          it->second(MouseEvent{LOWORD(l), HIWORD(l)});
+        if (auto it = onMouseUp.find(spec->name); it != onMouseUp.end()) it->second(MouseEvent{LOWORD(l), HIWORD(l)});
       }
       return 0;
     }

@@ -18,13 +18,13 @@ enum class Font { Gulim, GulimChe };
 
 struct ControlSpec {
   Kind kind;
-  std::wstring name;    // e.g. L"btnClose", L"btnHomePage(4)"
-  std::wstring parent;  // name of the enclosing panel; empty for the form
+  std::wstring name;             // e.g. L"btnClose", L"btnHomePage(4)"
+  std::wstring parent;           // name of the enclosing panel; empty for the form
   int left, top, width, height;  // twips, relative to the parent
   std::wstring caption;
   Font font = Font::Gulim;
-  int icon = 0;   // resource id of the button's icon, 0 for none
-  int id = 0;     // control id, 0 = assigned by the builder
+  int icon = 0;  // resource id of the button's icon, 0 for none
+  int id = 0;    // control id, 0 = assigned by the builder
   bool tabStop = true;
 };
 

@@ -58,7 +58,8 @@ constexpr std::array<bool, 128> buildPassSet() {
   for (int c = 'a'; c <= 'z'; ++c) pass[c] = true;
   for (int c = 'A'; c <= 'Z'; ++c) pass[c] = true;
   for (int c = '0'; c <= '9'; ++c) pass[c] = true;
-  for (const char* p = "-_=+\\|[]{}<>,./?~!@$#%^&*():;'\" "; *p != '\0'; ++p) pass[static_cast<unsigned char>(*p)] = true;
+  for (const char* p = "-_=+\\|[]{}<>,./?~!@$#%^&*():;'\" "; *p != '\0'; ++p)
+    pass[static_cast<unsigned char>(*p)] = true;
   return pass;
 }
 constexpr auto kPassSet = buildPassSet();

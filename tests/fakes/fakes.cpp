@@ -7,10 +7,14 @@ namespace doumteo::fakes {
 namespace {
 std::wstring iconName(MsgIcon i) {
   switch (i) {
-    case MsgIcon::Information: return L"info";
-    case MsgIcon::Exclamation: return L"warn";
-    case MsgIcon::Question: return L"question";
-    default: return L"none";
+    case MsgIcon::Information:
+      return L"info";
+    case MsgIcon::Exclamation:
+      return L"warn";
+    case MsgIcon::Question:
+      return L"question";
+    default:
+      return L"none";
   }
 }
 std::wstring parentOf(const std::wstring& path) {

@@ -75,13 +75,13 @@ class FakeFileSystem final : public FileSystemPort {
     bool system = false;
   };
   std::wstring folder = L"C:\\Product";
-  std::map<std::wstring, File> files;   // full path -> content (paths compared as given)
-  std::set<std::wstring> folders;       // full paths without trailing separator
-  std::set<std::wstring> locked;        // copies onto these fail
-  std::set<std::wstring> failLookup;    // exists() on these throws
+  std::map<std::wstring, File> files;  // full path -> content (paths compared as given)
+  std::set<std::wstring> folders;      // full paths without trailing separator
+  std::set<std::wstring> locked;       // copies onto these fail
+  std::set<std::wstring> failLookup;   // exists() on these throws
   std::wstring currentFolder;
   std::wstring localAppData = L"C:\\Users\\user\\AppData\\Local";  // "" = unknown (throws)
-  std::set<std::wstring> readOnlyFolders;  // files and folders cannot be made directly inside
+  std::set<std::wstring> readOnlyFolders;                          // files and folders cannot be made directly inside
   // Sees (and may change) the bytes of every writeFile before they are stored.
   std::function<void(const std::wstring& path, std::string& bytes)> onWrite;
 

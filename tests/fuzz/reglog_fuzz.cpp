@@ -20,7 +20,9 @@ void check(bool ok) {
   if (!ok) std::abort();
 }
 
-bool sameAscii(std::string a, std::string b) { return doumteo::fakes::lower(std::move(a)) == doumteo::fakes::lower(std::move(b)); }
+bool sameAscii(std::string a, std::string b) {
+  return doumteo::fakes::lower(std::move(a)) == doumteo::fakes::lower(std::move(b));
+}
 
 class Walker {
  public:
@@ -81,8 +83,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool encoded = data[0] & 1;
   doumteo::fakes::FakeEnv env;
   const std::wstring path = env.files.folder + L"\\DBS\\환경설정_fuzz.mdb";
-  env.files.files[path].content = encoded ? encodedFile(data + 1, size - 1)
-                                          : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
+  env.files.files[path].content =
+      encoded ? encodedFile(data + 1, size - 1) : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
   check(doumteo::RegLogRead(env.services(), path));
   check(env.registry.openHandles() == 0);
   Walker walker(env.registry);

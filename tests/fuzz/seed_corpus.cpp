@@ -47,17 +47,33 @@ int main(int argc, char** argv) {
   fs::create_directories(reglog);
   fs::create_directories(decoders);
 
-  const std::vector<Record> typical{{L"&", L"PRODUCT"}, {L"#", L"SECTION"}, {L"NAME1", L"VALUE1"},
-                                    {L"NAME2", L"VALUE2"}, {L"#", L"OTHER"},  {L"NAME3", L"VALUE3"},
-                                    {L"&", L"SECOND"},  {L"#", L"S"},       {L"N", L"V"}};
+  const std::vector<Record> typical{{L"&", L"PRODUCT"},    {L"#", L"SECTION"}, {L"NAME1", L"VALUE1"},
+                                    {L"NAME2", L"VALUE2"}, {L"#", L"OTHER"},   {L"NAME3", L"VALUE3"},
+                                    {L"&", L"SECOND"},     {L"#", L"S"},       {L"N", L"V"}};
   write(reglog / "typical", raw(backupFile(L"2010-12-31 23:59", typical)));
-  write(reglog / "korean", raw(backupFile(L"헤더", {{L"&", L"벨토공통"}, {L"#", L"DB경로"}, {L"경로", L"C:\\자료\\DB"},
-                                                    {L"빈값", L""}, {L"N", L"V", L"X"}, {L"#", L"DB경로"}})));
-  write(reglog / "out_of_order",
-        raw(backupFile(L"h", {{L"N", L"before"}, {L"#", L"S"}, {L"N2", L"no app"}, {L"&"}, {L"#"}, {L"&", L"A"},
-                              {L"N3"}, {L"#", L"S"}, {L"", L"default"}})));
-  write(reglog / "levels", raw(backupFile(L"h", {{L"&", L".."}, {L"#", L"S"}, {L"N", L"V"}, {L"&", L"A\\B"},
-                                                 {L"#", L"S\\T"}, {L"N", L"V"}, {L"&", L"A"}, {L"#", L"."}})));
+  write(reglog / "korean", raw(backupFile(L"헤더", {{L"&", L"벨토공통"},
+                                                    {L"#", L"DB경로"},
+                                                    {L"경로", L"C:\\자료\\DB"},
+                                                    {L"빈값", L""},
+                                                    {L"N", L"V", L"X"},
+                                                    {L"#", L"DB경로"}})));
+  write(reglog / "out_of_order", raw(backupFile(L"h", {{L"N", L"before"},
+                                                       {L"#", L"S"},
+                                                       {L"N2", L"no app"},
+                                                       {L"&"},
+                                                       {L"#"},
+                                                       {L"&", L"A"},
+                                                       {L"N3"},
+                                                       {L"#", L"S"},
+                                                       {L"", L"default"}})));
+  write(reglog / "levels", raw(backupFile(L"h", {{L"&", L".."},
+                                                 {L"#", L"S"},
+                                                 {L"N", L"V"},
+                                                 {L"&", L"A\\B"},
+                                                 {L"#", L"S\\T"},
+                                                 {L"N", L"V"},
+                                                 {L"&", L"A"},
+                                                 {L"#", L"."}})));
   write(reglog / "short_group", raw(backupFileFromHex(L"0048000D0A00260009004100")));
   write(reglog / "bad_line", raw(backupFileFromLine("QUJD QUJD")));
   write(reglog / "empty", raw(""));

@@ -37,7 +37,7 @@ class RecordingSettings final : public SettingsStore {
 
 // The FakeEnv's services with the recording store in place of its settings.
 inline Services servicesWith(fakes::FakeEnv& env, SettingsStore& settings) {
-  return Services{env.messages, env.registry, settings,     env.shell,   env.processes,
+  return Services{env.messages, env.registry, settings,    env.shell,   env.processes,
                   env.files,    env.clock,    env.browser, env.database};
 }
 

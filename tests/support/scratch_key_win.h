@@ -52,8 +52,8 @@ inline bool rawKeyExists(const std::string& path, HKEY root = HKEY_CURRENT_USER)
 
 inline LONG rawPut(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
   RawKey k;
-  if (LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.out(),
-                                nullptr);
+  if (LONG rc =
+          RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.out(), nullptr);
       rc != ERROR_SUCCESS)
     return rc;
   return RegSetValueExA(k.get(), name, 0, type, static_cast<const BYTE*>(data), size);

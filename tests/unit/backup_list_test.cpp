@@ -69,11 +69,11 @@ TEST(BackupSelection, PrefersTheGreatestKeyAndTheEarlierOfEqualOnes) {
   EXPECT_EQ(selectBackup(names({L"환경설정_아무거나.mdb"})), 0u);
   EXPECT_EQ(selectBackup(names({L"환경설정_20100101_0900.mdb", L"환경설정_20101231_2359.mdb"})), 1u);
   EXPECT_EQ(selectBackup(names({L"환경설정_20101231_2359.mdb", L"환경설정_20100101_0900.mdb"})), 0u);
-  EXPECT_EQ(selectBackup(names({L"환경설정_20190101_0900.mdb", L"환경설정_20240101_1230.mdb",
-                                L"환경설정_20220601_0000.mdb"})),
+  EXPECT_EQ(selectBackup(
+                names({L"환경설정_20190101_0900.mdb", L"환경설정_20240101_1230.mdb", L"환경설정_20220601_0000.mdb"})),
             1u);
-  EXPECT_EQ(selectBackup(names({L"환경설정_20100101_0900.mdb", L"환경설정_2010_0101_0900.mdb",
-                                L"환경설정_20100101_0900 사본.mdb"})),
+  EXPECT_EQ(selectBackup(names(
+                {L"환경설정_20100101_0900.mdb", L"환경설정_2010_0101_0900.mdb", L"환경설정_20100101_0900 사본.mdb"})),
             0u);
   // 환경설정.mdb has the key 0: it is kept only when listed first and nothing beats 0.
   EXPECT_EQ(selectBackup(names({L"환경설정.mdb", L"환경설정_.mdb"})), 0u);

@@ -102,8 +102,7 @@ TEST_F(DbCheckTest, RefusedRecordIsReportedAndTheTestStillCountsAsPassed) {
   settings.failKeys = {L"CHECK_VALUE"};
   click();
   ASSERT_EQ(env.messages.shown.size(), 2u);
-  EXPECT_EQ(env.messages.shown[0].text,
-            L"Error 70 (Permission denied) in procedure btnADO_Click of Form FrmMain");
+  EXPECT_EQ(env.messages.shown[0].text, L"Error 70 (Permission denied) in procedure btnADO_Click of Form FrmMain");
   EXPECT_EQ(env.messages.shown[1].text, L"DB접속테스트를 성공 하였습니다");
 }
 

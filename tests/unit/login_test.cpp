@@ -40,7 +40,9 @@ TEST_F(LoginTest, SavesTheIdThenAsksAndOpensTheLoginPage) {
 }
 
 TEST_F(LoginTest, FieldBreakingAndControlCharactersAreEscapedOthersKept) {
-  EXPECT_TRUE(login(L"a b=c?d", L"p&w#1+2%3\t\x7F" L"끝!*/"));
+  EXPECT_TRUE(login(L"a b=c?d",
+                    L"p&w#1+2%3\t\x7F"
+                    L"끝!*/"));
   EXPECT_EQ(openedAddress(), kPage + L"?&id=a%20b%3Dc%3Fd&passwd=p%26w%231%2B2%253%09%7F끝!*/");
   // The id is saved as typed, not escaped.
   EXPECT_EQ(savedId(), L"a b=c?d");

@@ -64,9 +64,16 @@ TEST(Radix64Decode, ChecksButDropsTrailingPartOfAGroup) {
 }
 
 TEST(Radix64Decode, FailsWithOverflowOutsideTheAlphabet) {
-  const std::vector<std::wstring> bad{L"QU D", L"QUJD\r\nQUJD", L"QUJD\n", L"QU-D", L"QU_D", L"QUJ.",
-                                      std::wstring(L"QU\0D", 4), std::wstring(L"QU") + wchar_t(0xC1) + L"D",
-                                      std::wstring(L"QUJ") + L"가", std::wstring(L"QUJ") + wchar_t(0x141)};
+  const std::vector<std::wstring> bad{L"QU D",
+                                      L"QUJD\r\nQUJD",
+                                      L"QUJD\n",
+                                      L"QU-D",
+                                      L"QU_D",
+                                      L"QUJ.",
+                                      std::wstring(L"QU\0D", 4),
+                                      std::wstring(L"QU") + wchar_t(0xC1) + L"D",
+                                      std::wstring(L"QUJ") + L"가",
+                                      std::wstring(L"QUJ") + wchar_t(0x141)};
   for (std::size_t i = 0; i < bad.size(); ++i) {
     SCOPED_TRACE(i);
     expectOverflow([&] { Radix64Decode(bad[i]); });

@@ -94,8 +94,8 @@ TEST_F(RegLogReadTest, HeaderOnlyWritesNothing) {
 }
 
 TEST_F(RegLogReadTest, WritesSettingsAsTextUnderApplicationAndSection) {
-  backup({L"header", L"&\t제품", L"#\t환경설정", L"경로\tC:\\데이터\\db.mdb", L"빈값\t", L"셋\t값\t버림",
-          L"", L"#\tOTHER", L"N3\tV3", L"&\tSECOND", L"#\tS", L"N\tV"});
+  backup({L"header", L"&\t제품", L"#\t환경설정", L"경로\tC:\\데이터\\db.mdb", L"빈값\t", L"셋\t값\t버림", L"",
+          L"#\tOTHER", L"N3\tV3", L"&\tSECOND", L"#\tS", L"N\tV"});
   EXPECT_TRUE(run());
   EXPECT_TRUE(env.messages.shown.empty());
   EXPECT_EQ(setting(L"제품", L"환경설정", L"경로"), L"C:\\데이터\\db.mdb");
@@ -104,9 +104,8 @@ TEST_F(RegLogReadTest, WritesSettingsAsTextUnderApplicationAndSection) {
   EXPECT_EQ(setting(L"제품", L"OTHER", L"N3"), L"V3");
   EXPECT_EQ(setting(L"SECOND", L"S", L"N"), L"V");
   // The empty value is a text of its own: one NUL byte of REG_SZ.
-  const auto* empty = env.registry.value(reg::kHkeyCurrentUser, std::string(kArea) + "\\" + toAnsi(L"제품") +
-                                                                    "\\" + toAnsi(L"환경설정"),
-                                         toAnsi(L"빈값"));
+  const auto* empty = env.registry.value(
+      reg::kHkeyCurrentUser, std::string(kArea) + "\\" + toAnsi(L"제품") + "\\" + toAnsi(L"환경설정"), toAnsi(L"빈값"));
   ASSERT_NE(empty, nullptr);
   EXPECT_EQ(empty->type, reg::kSz);
   EXPECT_EQ(empty->data, std::vector<std::uint8_t>{0});
@@ -200,10 +199,18 @@ TEST_F(RegLogReadTest, RecordsBeforeTheirApplicationOrSectionWriteNothing) {
 }
 
 TEST_F(RegLogReadTest, NamesThatLeaveTheirOwnKeyAreRefused) {
-  backup({L"h",         L"&\t..\\..\\Microsoft", L"#\tWindows", L"N\tV", L"&\tA\\B", L"#\tS", L"N\tV",
-          L"&\t..",     L"#\tS",                 L"N\tV",       L"&\tA", L"#\t.",    L"N\tV",
-          L"#\t..\\..", L"N\tV",                 L"#\tS\\T",    L"N\tV", L"#\t\\",   L"N\tV",
-          L"#\t",       L"N\tV",                 L"&\t",        L"#\tS", L"N\tV"});
+  backup({L"h",          L"&\t..\\..\\Microsoft",
+          L"#\tWindows", L"N\tV",
+          L"&\tA\\B",    L"#\tS",
+          L"N\tV",       L"&\t..",
+          L"#\tS",       L"N\tV",
+          L"&\tA",       L"#\t.",
+          L"N\tV",       L"#\t..\\..",
+          L"N\tV",       L"#\tS\\T",
+          L"N\tV",       L"#\t\\",
+          L"N\tV",       L"#\t",
+          L"N\tV",       L"&\t",
+          L"#\tS",       L"N\tV"});
   EXPECT_TRUE(run());
   EXPECT_TRUE(env.messages.shown.empty());
   EXPECT_TRUE(everything().empty());
@@ -218,10 +225,11 @@ TEST_F(RegLogReadTest, ACleanRecordAfterRefusedOnesStillWrites) {
 }
 
 TEST(SettingsLevelName, AcceptsOneLevelOnly) {
-  for (const wchar_t* good : {L"A", L"벨토 제품", L"a.b", L"...x", L"x.."}) EXPECT_TRUE(isSettingsLevelName(good)) << good;
-  for (const std::wstring& bad : {std::wstring(L""), std::wstring(L"."), std::wstring(L".."), std::wstring(L"..."),
-                                 std::wstring(L"A\\B"), std::wstring(L"\\"), std::wstring(L"A\r"),
-                                 std::wstring(L"A\0B", 3)})
+  for (const wchar_t* good : {L"A", L"벨토 제품", L"a.b", L"...x", L"x.."})
+    EXPECT_TRUE(isSettingsLevelName(good)) << good;
+  for (const std::wstring& bad :
+       {std::wstring(L""), std::wstring(L"."), std::wstring(L".."), std::wstring(L"..."), std::wstring(L"A\\B"),
+        std::wstring(L"\\"), std::wstring(L"A\r"), std::wstring(L"A\0B", 3)})
     EXPECT_FALSE(isSettingsLevelName(bad));
 }
 

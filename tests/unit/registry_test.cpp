@@ -166,7 +166,7 @@ TEST_F(RegistryTest, CloseKeyKeepsThePathAndDestructionCloses) {
     EXPECT_EQ(other.handle(), 0u);
     EXPECT_EQ(other.path(), L"A");
     EXPECT_TRUE(other.SubKeyExists(L"B"));  // still resolved below the kept path
-    other.CloseKey();                        // closing twice is harmless
+    other.CloseKey();                       // closing twice is harmless
     ASSERT_TRUE(other.OpenKey(L"A"));
     EXPECT_EQ(fake.openHandles(), 1u);
   }

@@ -107,8 +107,7 @@ TEST_F(ReinstallTest, OtherDriveAsksWithTheFolderAndNoAsDefault) {
   EXPECT_EQ(box.icon, MsgIcon::Question);
   EXPECT_EQ(box.buttons, MsgButtons::YesNo);
   EXPECT_TRUE(box.defaultIsNo);
-  EXPECT_EQ(logWithoutMessages(),
-            concat({L"chdir:D:\\", L"mkdir:D:\\VTSoft"}, handOver(L"D:", L"D:\\Work\\Product")));
+  EXPECT_EQ(logWithoutMessages(), concat({L"chdir:D:\\", L"mkdir:D:\\VTSoft"}, handOver(L"D:", L"D:\\Work\\Product")));
 }
 
 TEST_F(ReinstallTest, NoOnOtherDriveCopiesAndWritesNothingButTheProgramStillEnds) {

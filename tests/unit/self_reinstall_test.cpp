@@ -30,8 +30,7 @@ TEST(SelfReinstall, FailingLookupIsReportedInsteadOfEndingTheProgram) {
   fakes::FakeEnv env;
   env.files.failLookup = {kReinstaller};
   DoumteoUp_Click(env.services(), env.window);
-  EXPECT_EQ(env.log,
-            EventLog{L"msg[none]:Error 52 (Bad file name or number) in procedure DoumteoUp_Click of frmMain"});
+  EXPECT_EQ(env.log, EventLog{L"msg[none]:Error 52 (Bad file name or number) in procedure DoumteoUp_Click of frmMain"});
   EXPECT_FALSE(env.window.closed);
 }
 

@@ -134,25 +134,54 @@ TEST(SnapshotExport, FileIsUtf16WithByteOrderMark) {
   EXPECT_EQ(fromUtf16le({0x3d, 0xd8, 0x00, 0xde}), L"\U0001F600");
 }
 
-TEST(SnapshotRead, ReadsAWholeAreaThroughTheAnsiPort) {
+TEST(SnapshotRead, ReadsAWholeAreaThroughTheWideAndTheAnsiCalls) {
   FakeEnv env;
   auto& r = env.registry;
   const std::string app = std::string(kArea) + "\\" + toAnsi(L"벨토장부");
   r.putText(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정"), toAnsi(L"경로"), toAnsi(L"C:\\데이터"));
   r.putText(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정"), "", "default");
   r.putRaw(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정") + "\\Sub", "n", reg::kDword, {1, 0, 0, 0});
+  r.putRaw(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정") + "\\Sub", "m", reg::kMultiSz,
+           {'a', 0, 'b', 0, 0});
   r.putText(reg::kHkeyCurrentUser, std::string(kArea) + "\\Other\\S", "N", "V");
 
-  const auto keys = readSettingsArea(r, L"벨토장부");
   const std::wstring top = kAreaPath + L"\\벨토장부";
   const std::vector<SnapshotKey> expected{
       {top, {}},
       {top + L"\\환경설정", {{L"경로", reg::kSz, sz(L"C:\\데이터")}, {L"", reg::kSz, sz(L"default")}}},
-      {top + L"\\환경설정\\Sub", {{L"n", reg::kDword, {1, 0, 0, 0}}}},
+      {top + L"\\환경설정\\Sub",
+       {{L"n", reg::kDword, {1, 0, 0, 0}}, {L"m", reg::kMultiSz, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}}}},
   };
-  EXPECT_EQ(keys, expected);
-  EXPECT_TRUE(readSettingsArea(r, L"없음").empty());
-  EXPECT_EQ(r.openHandles(), 0u);
+  for (const bool wide : {true, false}) {
+    SCOPED_TRACE(wide ? "wide" : "ANSI");
+    r.wideReading = wide;
+    EXPECT_EQ(readSettingsArea(r, L"벨토장부"), expected);
+    EXPECT_TRUE(readSettingsArea(r, L"없음").empty());
+    EXPECT_EQ(r.openHandles(), 0u);
+  }
+}
+
+TEST(SnapshotRead, WideNamesAndTextsSurviveTheExport) {
+  const std::wstring odd = L"Größe ✓ \U0001F600";
+  // The fake keeps its names in the ANSI code page, which in a Windows build
+  // cannot hold these; the Windows tests read them from the real registry.
+  if (fromAnsi(toAnsi(odd)) != odd) GTEST_SKIP() << "the ANSI code page cannot hold the test's text";
+  FakeEnv env;
+  auto& r = env.registry;
+  const std::string key = std::string(kArea) + "\\" + toAnsi(odd) + "\\" + toAnsi(odd);
+  r.putText(reg::kHkeyCurrentUser, key, toAnsi(odd), toAnsi(odd));
+
+  const auto keys = readSettingsArea(r, odd);
+  ASSERT_EQ(keys.size(), 2u);
+  EXPECT_EQ(keys[1].path, kAreaPath + L"\\" + odd + L"\\" + odd);
+  ASSERT_EQ(keys[1].values.size(), 1u);
+  EXPECT_EQ(keys[1].values[0].name, odd);
+  // The smiley is one surrogate pair in the data.
+  EXPECT_EQ(keys[1].values[0].data,
+            (std::vector<std::uint8_t>{'G', 0, 'r', 0, 0xf6, 0, 0xdf, 0, 'e', 0, ' ', 0, 0x13, 0x27, ' ', 0,
+                                       0x3d, 0xd8, 0x00, 0xde, 0, 0}));
+  const RegExport content{{settingsAreaExportPath(odd)}, keys};
+  EXPECT_EQ(parseExport(*regFileText(regFileBytes(exportText(content)))), content);
 }
 
 TEST(SnapshotNames, SortInTheOrderWritten) {
@@ -308,8 +337,8 @@ TEST_F(SnapshotFlow, TheThirtyFirstSnapshotRemovesTheOldest) {
   env.files.folders.insert(L"C:\\Users\\user\\AppData\\Local\\도움터");
   env.files.folders.insert(kFolder);
   for (int day = 1; day <= 30; ++day)
-    env.files.files[kFolder + L"\\200901" + (day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_080000_000 복원.reg"] =
-        {};
+    env.files
+        .files[kFolder + L"\\200901" + (day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_080000_000 복원.reg"] = {};
   env.files.files[kFolder + L"\\내 메모.reg"] = {};
   env.messages.answers = {Answer::Yes};
   btnReDelDB_MouseDown(env.services(), profile, 1, 1);
@@ -321,9 +350,16 @@ TEST_F(SnapshotFlow, TheThirtyFirstSnapshotRemovesTheOldest) {
 }
 
 TEST_F(SnapshotFlow, RestoreSavesEveryApplicationOfTheFileFirst) {
-  env.files.files[L"C:\\Prog\\DBS\\환경설정_1.mdb"].content = testing::backupFile(
-      L"h", {{L"&", L"VeltoBook"}, {L"#", L"DB"}, {L"Path", L"D:\\new"}, {L"&", L"Neighbour"}, {L"#", L"S"},
-             {L"N", L"W"}, {L"&", L"Brand New"}, {L"#", L"S"}, {L"N", L"X"}, {L"&", L"veltobook"}});
+  env.files.files[L"C:\\Prog\\DBS\\환경설정_1.mdb"].content = testing::backupFile(L"h", {{L"&", L"VeltoBook"},
+                                                                                         {L"#", L"DB"},
+                                                                                         {L"Path", L"D:\\new"},
+                                                                                         {L"&", L"Neighbour"},
+                                                                                         {L"#", L"S"},
+                                                                                         {L"N", L"W"},
+                                                                                         {L"&", L"Brand New"},
+                                                                                         {L"#", L"S"},
+                                                                                         {L"N", L"X"},
+                                                                                         {L"&", L"veltobook"}});
   // Every area the file names is removed on import, the one that did not
   // exist yet included; those that existed are written back.
   RegExport expected{{settingsAreaExportPath(L"VeltoBook"), settingsAreaExportPath(L"Neighbour"),

@@ -12,9 +12,7 @@ namespace {
 
 LocalTime day(std::uint16_t y, std::uint16_t m, std::uint16_t d) { return {y, m, 0, d, 9, 30, 0, 0}; }
 
-bool clockCalled(const fakes::FakeEnv& env) {
-  return std::count(env.log.begin(), env.log.end(), L"clock:set") > 0;
-}
+bool clockCalled(const fakes::FakeEnv& env) { return std::count(env.log.begin(), env.log.end(), L"clock:set") > 0; }
 
 }  // namespace
 
@@ -138,10 +136,10 @@ TEST(TimeSetSave, LastDaysThatDoExistAreSet) {
 }
 
 TEST(TimeSetSave, TextsNotFromTheListsAreRefused) {
-  for (const auto& [y, m, d] : {std::tuple{L"", L"01", L"01"}, std::tuple{L"1999", L"01", L"01"},
-                                std::tuple{L"2010", L"13", L"01"}, std::tuple{L"2010", L"00", L"01"},
-                                std::tuple{L"2010", L"01", L"0"}, std::tuple{L"2010", L"1a", L"01"},
-                                std::tuple{L"2010", L"-1", L"01"}}) {
+  for (const auto& [y, m, d] :
+       {std::tuple{L"", L"01", L"01"}, std::tuple{L"1999", L"01", L"01"}, std::tuple{L"2010", L"13", L"01"},
+        std::tuple{L"2010", L"00", L"01"}, std::tuple{L"2010", L"01", L"0"}, std::tuple{L"2010", L"1a", L"01"},
+        std::tuple{L"2010", L"-1", L"01"}}) {
     fakes::FakeEnv env;
     EXPECT_THROW(ClockRecordFromLists(env.clock.now(), y, m, d), InvalidDate);
     EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, y, m, d));

@@ -100,8 +100,8 @@ TEST_F(WipeTest, ShiftWithAnotherButtonDoesNothing) {
 }
 
 TEST_F(WipeTest, EveryOtherPressWipesTheDatabaseLocationAndCsType) {
-  for (auto [button, shift] : {std::pair{kLeft, 0}, {kRight, 0}, {kLeft, kCtrl | kShift}, {kRight, kShift | kAlt},
-                               {kLeft, kCtrl}}) {
+  for (auto [button, shift] :
+       {std::pair{kLeft, 0}, {kRight, 0}, {kLeft, kCtrl | kShift}, {kRight, kShift | kAlt}, {kLeft, kCtrl}}) {
     reset();
     put("VeltoBook\\DB", "Path", "C:\\data");
     put(toAnsi(L"VeltoBook\\환경설정"), "CSType", "1");
@@ -190,7 +190,7 @@ TEST_F(WipeTest, WithoutAProductNameNothingIsDeleted) {
   const auto before = registry();
   DeleteRecorder store(env().settings);
   const Services base = env().services();
-  const Services s{base.messages, base.registry, store,       base.shell,   base.processes,
+  const Services s{base.messages, base.registry, store,        base.shell,   base.processes,
                    base.files,    base.clock,    base.browser, base.database};
   for (const wchar_t* name : {L"", L"\\", L".."}) {
     profile.regiProgram = name;

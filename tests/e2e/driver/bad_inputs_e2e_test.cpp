@@ -90,8 +90,12 @@ std::vector<BadInput> badInputs() {
   };
 
   // ---- the radix-64 layer ----
-  for (const auto& [tag, inserted] : std::vector<std::pair<std::wstring, std::string>>{
-           {L"b64star", "*"}, {L"b64hangul", "\xB0\xA1"}, {L"b64blank", " "}, {L"b64tab", "\t"}, {L"b64nul", std::string(1, '\0')}}) {
+  for (const auto& [tag, inserted] :
+       std::vector<std::pair<std::wstring, std::string>>{{L"b64star", "*"},
+                                                         {L"b64hangul", "\xB0\xA1"},
+                                                         {L"b64blank", " "},
+                                                         {L"b64tab", "\t"},
+                                                         {L"b64nul", std::string(1, '\0')}}) {
     add(tag, insertedAt(line(tag), 8, inserted) + "\r\n", 1, {}, nothingIn(tag));
   }
   {  // a line break inside the line: only its first part is read
@@ -154,8 +158,8 @@ std::vector<BadInput> badInputs() {
   // ---- names that would leave the section ----
   add(L"appbackslash", backupFile({{L"&", kBadApp + L"\\하위"}, {L"#", L"appbackslash"}, {L"N", L"V"}}), 0, {},
       {under(kBadApp, L"하위"), under(kBadApp + L"\\하위", L"appbackslash")});
-  add(L"appdots", backupFile({{L"&", L".."}, {L"#", L"appdots"}, {L"N", L"V"}, {L"&", L"."}, {L"#", L"appdots"}, {L"N", L"V"}}),
-      0);
+  add(L"appdots",
+      backupFile({{L"&", L".."}, {L"#", L"appdots"}, {L"N", L"V"}, {L"&", L"."}, {L"#", L"appdots"}, {L"N", L"V"}}), 0);
   add(L"sectionbackslash", backupFile(sound(L"..\\..\\..\\Evil")), 0);
   add(L"sectionroot", backupFile(sound(L"\\")), 0, {{kBadApp, L"N", std::nullopt}});
   add(L"controlapp", backupFile({{L"&", L"E2E\x01앱"}, {L"#", L"controlapp"}, {L"N", L"V"}}), 0, {},
@@ -165,8 +169,9 @@ std::vector<BadInput> badInputs() {
       written(L"valuebackslash", L"C:\\경로\\이름", L"D:\\값\\"));
 
   // ---- Korean and long names and values ----
-  add(L"korean", backupFile({{L"&", L"E2E악성한글앱"}, {L"#", L"환경설정 한글"}, {L"한글 이름", L"값: 가나다 ㄱㄴㄷ 똠방각하"}}), 0,
-      {{under(L"E2E악성한글앱", L"환경설정 한글"), L"한글 이름", L"값: 가나다 ㄱㄴㄷ 똠방각하"}});
+  add(L"korean",
+      backupFile({{L"&", L"E2E악성한글앱"}, {L"#", L"환경설정 한글"}, {L"한글 이름", L"값: 가나다 ㄱㄴㄷ 똠방각하"}}),
+      0, {{under(L"E2E악성한글앱", L"환경설정 한글"), L"한글 이름", L"값: 가나다 ㄱㄴㄷ 똠방각하"}});
   const std::wstring longValue = repeat(L"가나다ABC012", 1500);  // 12,000 characters
   add(L"longvalue", backupFile(sound(L"longvalue", {{L"N", longValue}})), 0, written(L"longvalue", L"N", longValue));
   const std::wstring longName = repeat(L"이름N", 700);
@@ -200,7 +205,8 @@ std::vector<BadInput> badInputs() {
 }
 
 std::wstring fileNameOf(std::size_t index, const BadInput& input) {
-  return L"환경설정_악성_" + std::wstring(index < 10 ? L"0" : L"") + std::to_wstring(index) + L"_" + input.tag + L".mdb";
+  return L"환경설정_악성_" + std::wstring(index < 10 ? L"0" : L"") + std::to_wstring(index) + L"_" + input.tag +
+         L".mdb";
 }
 
 bool isRegLogReadError(const QuickBox& box) {

@@ -52,8 +52,9 @@ class Settings : public SettingsScenario {};
 TEST_F(Settings, ListHoldsOrdinaryBackupFilesWithTheNewestPreselected) {
   // Listed in whatever order the folder gives; 2024 must win over 2019 and
   // 2010 although its key no longer fits in 32 bits.
-  for (const wchar_t* name : {L"환경설정_20190301_0900.mdb", L"환경설정_20240105_1230.mdb", L"환경설정_20101231_2359.mdb",
-                              L"환경설정.mdb", L"환경설정_20300101_0000.txt", L"백업_20300101_0000.mdb"})
+  for (const wchar_t* name :
+       {L"환경설정_20190301_0900.mdb", L"환경설정_20240105_1230.mdb", L"환경설정_20101231_2359.mdb", L"환경설정.mdb",
+        L"환경설정_20300101_0000.txt", L"백업_20300101_0000.mdb"})
     addBackup(name, backupFile({{L"&", kApp}}));
   addBackup(L"환경설정_20251231_2359.mdb", "hidden");
   SetFileAttributesW(backupPath(L"환경설정_20251231_2359.mdb").c_str(), FILE_ATTRIBUTE_HIDDEN);
@@ -66,8 +67,8 @@ TEST_F(Settings, ListHoldsOrdinaryBackupFilesWithTheNewestPreselected) {
   HWND combo = backupCombo(main);
   std::vector<std::wstring> items = comboItems(combo);
   std::sort(items.begin(), items.end());
-  EXPECT_EQ(items, (std::vector<std::wstring>{L"환경설정.mdb", L"환경설정_20101231_2359.mdb", L"환경설정_20190301_0900.mdb",
-                                              L"환경설정_20240105_1230.mdb"}));
+  EXPECT_EQ(items, (std::vector<std::wstring>{L"환경설정.mdb", L"환경설정_20101231_2359.mdb",
+                                              L"환경설정_20190301_0900.mdb", L"환경설정_20240105_1230.mdb"}));
   EXPECT_EQ(windowText(combo), L"환경설정_20240105_1230.mdb");
   EXPECT_EQ(comboSelection(combo), comboIndexOf(combo, L"환경설정_20240105_1230.mdb"));
   EXPECT_TRUE(noMessageBoxWithin(program, 200));
@@ -77,20 +78,19 @@ TEST_F(Settings, ListHoldsOrdinaryBackupFilesWithTheNewestPreselected) {
 TEST_F(Settings, RestoreWritesTheChosenFileAndLeavesOtherSettingsAlone) {
   seedProductSettings();
   addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp}, {L"#", L"환경설정"}, {L"CSType", L"7"}}));
-  addBackup(L"환경설정_20190301_0900.mdb",
-            backupFile({{L"&", kApp},
-                        {L"#", L"환경설정"},
-                        {L"CSType", L"2"},
-                        {L"글꼴", L"돋움 \"굵게\""},
-                        {L"#", L"새 섹션"},
-                        {L"빈값", L""},
-                        {L"경로\\이름", L"C:\\VeltoSoft\\DB\\"},
-                        {L"셋", L"첫째", L"무시"},
-                        {L"#", L"환경설정"},
-                        {L"추가", L"한글 값 ㄱㄴㄷ"},
-                        {L"&", kSecondApp},
-                        {L"#", L"S"},
-                        {L"K", L"V"}}));
+  addBackup(L"환경설정_20190301_0900.mdb", backupFile({{L"&", kApp},
+                                                       {L"#", L"환경설정"},
+                                                       {L"CSType", L"2"},
+                                                       {L"글꼴", L"돋움 \"굵게\""},
+                                                       {L"#", L"새 섹션"},
+                                                       {L"빈값", L""},
+                                                       {L"경로\\이름", L"C:\\VeltoSoft\\DB\\"},
+                                                       {L"셋", L"첫째", L"무시"},
+                                                       {L"#", L"환경설정"},
+                                                       {L"추가", L"한글 값 ㄱㄴㄷ"},
+                                                       {L"&", kSecondApp},
+                                                       {L"#", L"S"},
+                                                       {L"K", L"V"}}));
 
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
@@ -117,8 +117,9 @@ TEST_F(Settings, RestoreWritesTheChosenFileAndLeavesOtherSettingsAlone) {
        {exportLine(L"CSType", L"2"), exportLine(L"글꼴", L"돋움 \"굵게\""), exportLine(L"추가", L"한글 값 ㄱㄴㄷ")}}};
   for (auto& [key, values] : expected) std::sort(values.begin(), values.end());
   EXPECT_EQ(exportedArea(kApp), expected);
-  EXPECT_EQ(exportedArea(kSecondApp), (std::map<std::wstring, std::vector<std::wstring>>{
-                                          {fullKey(kSecondApp), {}}, {fullKey(kSecondApp, L"S"), {exportLine(L"K", L"V")}}}));
+  EXPECT_EQ(exportedArea(kSecondApp),
+            (std::map<std::wstring, std::vector<std::wstring>>{{fullKey(kSecondApp), {}},
+                                                               {fullKey(kSecondApp, L"S"), {exportLine(L"K", L"V")}}}));
 
   // The same through the registry functions.
   EXPECT_EQ(getSetting(kApp, L"환경설정", L"CSType"), L"2");

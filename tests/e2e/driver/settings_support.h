@@ -8,8 +8,8 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <functional>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -300,9 +300,12 @@ inline std::vector<std::wstring> changesOutsideSettingsSections(const ExportKeys
       if (was != now) changes.push_back(L"values of the application key " + path + L" changed");
       continue;
     }
-    if (!pair.first) changes.push_back(L"new key " + path);
-    else if (!pair.second) changes.push_back(L"key removed: " + path);
-    else if (was != now) changes.push_back(L"values changed in " + path);
+    if (!pair.first)
+      changes.push_back(L"new key " + path);
+    else if (!pair.second)
+      changes.push_back(L"key removed: " + path);
+    else if (was != now)
+      changes.push_back(L"values changed in " + path);
   }
   return changes;
 }
@@ -368,7 +371,8 @@ inline std::vector<QuickBox> answerOkUntil(const Process& process, const std::fu
 }
 inline std::vector<QuickBox> answerOkUntil(const Process& process, const std::wstring& last, std::size_t limit = 40,
                                            DWORD ms = kWaitMs) {
-  return answerOkUntil(process, [&](const QuickBox& box) { return box.text == last; }, limit, ms);
+  return answerOkUntil(
+      process, [&](const QuickBox& box) { return box.text == last; }, limit, ms);
 }
 
 // ---- program windows ----------------------------------------------------------
@@ -419,7 +423,8 @@ class SnapshotFolderGuard {
  public:
   SnapshotFolderGuard() : ownExisted_(isFolder(snapshotOwnFolder())), folderExisted_(isFolder(snapshotFolder())) {
     if (folderExisted_)
-      for (const auto& name : fileNames(snapshotFolder())) saved_[name] = readFile(snapshotFolder() + L"\\" + name).value_or("");
+      for (const auto& name : fileNames(snapshotFolder()))
+        saved_[name] = readFile(snapshotFolder() + L"\\" + name).value_or("");
   }
   ~SnapshotFolderGuard() {
     try {
@@ -469,7 +474,8 @@ inline std::set<std::wstring> settingsApplications() {
 // the areas named to it (which a scenario seeds and changes).
 class SettingsGuard {
  public:
-  explicit SettingsGuard(std::vector<std::wstring> owned = {}) : before_(settingsApplications()), owned_(std::move(owned)) {
+  explicit SettingsGuard(std::vector<std::wstring> owned = {})
+      : before_(settingsApplications()), owned_(std::move(owned)) {
     for (const auto& app : owned_) deleteSettings(app);
   }
   ~SettingsGuard() {
@@ -496,9 +502,9 @@ class SettingsGuard {
 
 // ---- the scenarios' product ----------------------------------------------------
 
-inline const std::wstring kApp = L"E2E벨토가계부";        // regiProgram: the product's settings area
+inline const std::wstring kApp = L"E2E벨토가계부";          // regiProgram: the product's settings area
 inline const std::wstring kNeighbour = L"E2E이웃프로그램";  // another program's area, never to be touched
-inline const std::wstring kSecondApp = L"E2E둘째";        // a second area some backup files name
+inline const std::wstring kSecondApp = L"E2E둘째";          // a second area some backup files name
 inline const std::wstring kProgramName = L"벨토 가계부 2024";
 inline const std::wstring kProductExe = L"VELTO.exe";  // the name exeFile gives, letter for letter
 

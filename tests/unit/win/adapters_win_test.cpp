@@ -23,8 +23,8 @@ std::wstring modulePath() {
 std::wstring folderOf(const std::wstring& path) { return path.substr(0, path.find_last_of(L'\\')); }
 
 void writeFile(const std::wstring& path, const std::string& bytes) {
-  const UniqueHandle h(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                   nullptr));
+  const UniqueHandle h(
+      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   ASSERT_NE(h.get(), INVALID_HANDLE_VALUE) << GetLastError();
   DWORD written = 0;
   ASSERT_TRUE(WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
@@ -32,8 +32,8 @@ void writeFile(const std::wstring& path, const std::string& bytes) {
 }
 
 std::string readFile(const std::wstring& path) {
-  const UniqueHandle h(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                   OPEN_EXISTING, 0, nullptr));
+  const UniqueHandle h(
+      CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
   if (h.get() == INVALID_HANDLE_VALUE) return {};
   std::string out(4096, '\0');
   DWORD got = 0;
@@ -158,14 +158,13 @@ TEST_F(AdapterFiles, CopyReplacesAndReportsWhatKeepsItFromCopying) {
 
   {
     // A running reinstaller holds its file open without sharing.
-    const UniqueHandle held(CreateFileW(at(L"VTSoft\\SetupKeeper.exe").c_str(), GENERIC_READ, 0, nullptr,
-                                        OPEN_EXISTING, 0, nullptr));
+    const UniqueHandle held(
+        CreateFileW(at(L"VTSoft\\SetupKeeper.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
     EXPECT_EQ(failureNumber([&] { files.copyFile(at(L"SetupKeeper.exe"), at(L"VTSoft\\SetupKeeper.exe")); }),
               err::kPermissionDenied);
   }
-  EXPECT_EQ(failureNumber([&] { files.copyFile(at(L"missing.exe"), at(L"VTSoft\\missing.exe")); }),
-            err::kFileNotFound);
+  EXPECT_EQ(failureNumber([&] { files.copyFile(at(L"missing.exe"), at(L"VTSoft\\missing.exe")); }), err::kFileNotFound);
   EXPECT_EQ(failureNumber([&] { files.copyFile(at(L"SetupKeeper.exe"), at(L"nowhere\\SetupKeeper.exe")); }),
             err::kPathNotFound);
 }
@@ -196,8 +195,8 @@ TEST_F(AdapterFiles, FoldersAreCreatedAndEnteredOrTheFailureSaysWhy) {
 TEST_F(AdapterFiles, FirstLineEndsAtCrOrLfAndKeepsItsBytes) {
   const std::string korean = "\xC8\xAF\xB0\xE6";  // code page 949 bytes, passed through untouched
   const std::pair<std::string, std::string> cases[] = {
-      {"abc\r\ndef", "abc"}, {"abc\ndef", "abc"}, {"abc\rdef", "abc"}, {"abc", "abc"},
-      {"", ""},               {"\r\nabc", ""},     {korean + "\r\n", korean}};
+      {"abc\r\ndef", "abc"}, {"abc\ndef", "abc"},      {"abc\rdef", "abc"}, {"abc", "abc"}, {"", ""},
+      {"\r\nabc", ""},       {korean + "\r\n", korean}};
   for (const auto& [content, line] : cases) {
     writeFile(at(L"환경설정1.mdb"), content);
     EXPECT_EQ(files.readFirstLine(at(L"환경설정1.mdb")), line) << content;

@@ -10,16 +10,16 @@
 namespace doumteo {
 namespace {
 
-using regtest::RawKey;
-using regtest::RawValue;
 using regtest::rawGet;
+using regtest::RawKey;
 using regtest::rawKeyExists;
 using regtest::rawPut;
+using regtest::RawValue;
 using Bytes = std::vector<std::uint8_t>;
 
 // Code page 949 bytes of the Korean names used below.
-constexpr char kIreum[] = "\xC0\xCC\xB8\xA7";          // 이름
-constexpr char kDoumteo[] = "\xB5\xB5\xBF\xF2\xC5\xCD";  // 도움터
+constexpr char kIreum[] = "\xC0\xCC\xB8\xA7";                                // 이름
+constexpr char kDoumteo[] = "\xB5\xB5\xBF\xF2\xC5\xCD";                      // 도움터
 constexpr char kHwangyeongSeoljeong[] = "\xC8\xAF\xB0\xE6\xBC\xB3\xC1\xA4";  // 환경설정
 
 std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
@@ -260,8 +260,8 @@ TEST_F(RegistryWinTest, DeleteKeyFailsOnASubkeyNameOutsideTheCodePage) {
   // Listed through the ANSI entry points as "?", a name that is not there.
   {
     RawKey thai;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (wbase("A") + L"\\\u0E01").c_str(), 0, nullptr, 0,
-                              KEY_ALL_ACCESS, nullptr, thai.out(), nullptr),
+    ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (wbase("A") + L"\\\u0E01").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, thai.out(), nullptr),
               ERROR_SUCCESS);
   }
   std::wstring path = wbase("A");

@@ -14,10 +14,10 @@
 namespace doumteo {
 namespace {
 
-using regtest::RawValue;
 using regtest::rawGet;
 using regtest::rawKeyExists;
 using regtest::rawPut;
+using regtest::RawValue;
 
 std::wstring wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
 
@@ -147,8 +147,7 @@ TEST_F(SettingsStoreWinTest, AnAppNameOfSeparatorsDoesNotReachTheSharedRoot) {
   store.save(wide(otherApp), L"Config", L"A", L"kept");
   RootGuard guard(api, areaOf(app));
   RegistrySettingsStore guarded(guard);
-  for (const wchar_t* name : {L"\\", L"\\\\"})
-    expectFailure([&] { guarded.deleteApp(name); }, err::kInvalidCall);
+  for (const wchar_t* name : {L"\\", L"\\\\"}) expectFailure([&] { guarded.deleteApp(name); }, err::kInvalidCall);
   EXPECT_EQ(guard.blocked, 0);
   EXPECT_EQ(store.get(wide(otherApp), L"Config", L"A", L""), L"kept");
 }

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/ansi.h"
@@ -27,6 +30,8 @@ class SnapshotImport : public ::testing::Test {
         store.deleteApp(name);
       } catch (const Failure&) {
       }
+      // The ANSI calls cannot name a key outside the code page.
+      RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\VB and VBA Program Settings\\" + name).c_str());
     }
   }
   void put(const std::wstring& section, const std::wstring& name, std::uint32_t type,
@@ -119,6 +124,96 @@ TEST_F(SnapshotImport, RegImportOfTheSnapshotPutsTheAreasBackExactly) {
   EXPECT_EQ(run(import), 0u);
   EXPECT_EQ(readSettingsArea(api, app), before);
   EXPECT_TRUE(readSettingsArea(api, other).empty());
+  DeleteFileW(file.c_str());
+}
+
+struct WideValue {
+  DWORD type = REG_SZ;
+  std::vector<std::uint8_t> data;
+  bool operator==(const WideValue&) const = default;
+  friend void PrintTo(const WideValue& v, std::ostream* os) {
+    *os << "type " << v.type << ":";
+    for (auto b : v.data) *os << ' ' << std::hex << static_cast<int>(b) << std::dec;
+  }
+};
+
+std::wstring settingsPath(const std::wstring& app, const std::wstring& section) {
+  return L"Software\\VB and VBA Program Settings\\" + app + section;
+}
+
+void putWide(const std::wstring& path, const std::wstring& name, DWORD type, const void* data, DWORD size) {
+  HKEY h = nullptr;
+  ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
+            ERROR_SUCCESS);
+  EXPECT_EQ(RegSetValueExW(h, name.empty() ? nullptr : name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
+            ERROR_SUCCESS);
+  RegCloseKey(h);
+}
+
+std::optional<WideValue> getWide(const std::wstring& path, const std::wstring& name) {
+  HKEY h = nullptr;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
+  WideValue v;
+  DWORD size = 0;
+  LONG rc = RegQueryValueExW(h, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, nullptr, &size);
+  if (rc == ERROR_SUCCESS) {
+    v.data.resize(size);
+    rc = RegQueryValueExW(h, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, v.data.data(), &size);
+    v.data.resize(size);
+  }
+  RegCloseKey(h);
+  if (rc != ERROR_SUCCESS) return std::nullopt;
+  return v;
+}
+
+std::vector<std::uint8_t> bytesOf(const std::wstring& text, std::size_t nuls) {
+  std::vector<std::uint8_t> out(reinterpret_cast<const std::uint8_t*>(text.data()),
+                                reinterpret_cast<const std::uint8_t*>(text.data() + text.size()));
+  out.insert(out.end(), nuls * 2, 0);
+  return out;
+}
+
+TEST_F(SnapshotImport, NamesAndTextsOutsideTheAnsiCodePageComeBackExactly) {
+  const std::wstring odd = L"Größe ✓ 😀";
+  ASSERT_NE(fromAnsi(toAnsi(odd)), odd) << "the test needs text the ANSI code page cannot hold";
+  const std::wstring section = L"\\키 " + odd;
+  const std::wstring path = settingsPath(app, section);
+  const std::vector<std::pair<std::wstring, WideValue>> values{
+      {odd, {REG_SZ, bytesOf(odd, 1)}},
+      {L"", {REG_SZ, bytesOf(L"기본 " + odd, 1)}},
+      {L"확장 ✓", {REG_EXPAND_SZ, bytesOf(L"%TEMP%\\" + odd, 1)}},
+      {L"목록 😀", {REG_MULTI_SZ, bytesOf(odd + std::wstring(1, L'\0') + L"둘째 ✓", 2)}},
+      {L"줄 ✓", {REG_SZ, bytesOf(L"😀\r\n✓", 1)}},  // written as hex(1)
+      {L"이진 ✓", {REG_BINARY, {0x3d, 0xd8, 0x00}}},
+  };
+  for (const auto& [name, v] : values) putWide(path, name, v.type, v.data.data(), static_cast<DWORD>(v.data.size()));
+  const std::wstring deeper = path + L"\\" + odd;
+  putWide(deeper, L"N", REG_SZ, L"V", 4);
+
+  const auto before = readSettingsArea(api, app);
+  ASSERT_EQ(before.size(), 3u);
+  EXPECT_EQ(before[1].path, settingsAreaExportPath(app) + section);
+  EXPECT_EQ(before[2].path, settingsAreaExportPath(app) + section + L"\\" + odd);
+  const std::wstring file = tempFile(L"도움터-스냅샷-넓은글자.reg");
+  {
+    const UniqueHandle h(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    ASSERT_NE(h.get(), INVALID_HANDLE_VALUE);
+    const std::string bytes = regFileBytes(exportText({{settingsAreaExportPath(app)}, before}));
+    DWORD written = 0;
+    ASSERT_TRUE(WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+  }
+
+  // The program's own delete goes through the ANSI calls, which cannot name
+  // this section; the wide one stands in for it.
+  ASSERT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, settingsPath(app, L"").c_str()), ERROR_SUCCESS);
+  ASSERT_TRUE(readSettingsArea(api, app).empty());
+  EXPECT_EQ(run(L"reg.exe import \"" + file + L"\""), 0u);
+  for (const auto& [name, v] : values) {
+    SCOPED_TRACE(toAnsi(name));
+    EXPECT_EQ(getWide(path, name), v);
+  }
+  EXPECT_EQ(getWide(deeper, L"N"), (WideValue{REG_SZ, bytesOf(L"V", 1)}));
+  EXPECT_EQ(readSettingsArea(api, app), before);
   DeleteFileW(file.c_str());
 }
 
