@@ -46,6 +46,7 @@ inline constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, k
                                kDwordBigEndian = 5, kLink = 6, kMultiSz = 7;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F, kKeyQueryValue = 0x1;
 inline constexpr long kSuccess = 0, kFileNotFound = 2, kMoreData = 234, kNoMoreItems = 259;
+inline constexpr long kCallNotImplemented = 120;
 }  // namespace reg
 
 // Mirrors the advapi32 calls the program makes, with names already in the
@@ -68,6 +69,25 @@ class RegistryApi {
   virtual long enumValue(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t& length) = 0;
   virtual long deleteValue(RegHandle key, const std::optional<std::string>& name) = 0;
   virtual long deleteKey(RegHandle root, const std::string& path) = 0;
+
+  // Wide ("W") reading, for what must come back exactly even where the ANSI
+  // code page cannot hold a name or a text. Ports without it keep these
+  // defaults, and readers fall back on the ANSI calls above.
+  virtual bool hasWideReading() const { return false; }
+  virtual long openKeyW(RegHandle /*root*/, const std::wstring& /*path*/, std::uint32_t /*access*/,
+                        RegHandle& /*out*/) {
+    return reg::kCallNotImplemented;
+  }
+  // RegEnumKeyExW: the subkey's name at index.
+  virtual long enumKeyW(RegHandle /*key*/, std::uint32_t /*index*/, std::wstring& /*name*/) {
+    return reg::kCallNotImplemented;
+  }
+  // RegEnumValueW: name, type and data at index, the data as the call gives
+  // it (text types as UTF-16LE with whatever NULs they were stored with).
+  virtual long enumValueW(RegHandle /*key*/, std::uint32_t /*index*/, std::wstring& /*name*/, std::uint32_t& /*type*/,
+                          std::vector<std::uint8_t>& /*data*/) {
+    return reg::kCallNotImplemented;
+  }
 };
 
 // ---- application settings ------------------------------------------------

@@ -1,5 +1,6 @@
 #pragma once
-// The raw registry port on advapi32's ANSI entry points.
+// The raw registry port on advapi32's ANSI entry points, with wide reading
+// beside them.
 #include <windows.h>
 
 #include "platform/ports.h"
@@ -19,6 +20,12 @@ class Win32RegistryApi final : public RegistryApi {
   long enumValue(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t& length) override;
   long deleteValue(RegHandle key, const std::optional<std::string>& name) override;
   long deleteKey(RegHandle root, const std::string& path) override;
+
+  bool hasWideReading() const override { return true; }
+  long openKeyW(RegHandle root, const std::wstring& path, std::uint32_t access, RegHandle& out) override;
+  long enumKeyW(RegHandle key, std::uint32_t index, std::wstring& name) override;
+  long enumValueW(RegHandle key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
+                  std::vector<std::uint8_t>& data) override;
 
   // The port's root numbers are 32-bit; the predefined HKEYs of a 64-bit
   // process are those numbers sign-extended.

@@ -257,6 +257,36 @@ void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring&
   for (const auto& child : children) readTree(api, ansiPath + "\\" + child, fullPath + L"\\" + fromAnsi(child), out);
 }
 
+// The same walk through the wide calls: names and data exactly as stored,
+// whatever the ANSI code page can hold. Subkeys are opened below their
+// parent's handle.
+void readTreeWide(RegistryApi& api, const OpenKeyHandle& key, const std::wstring& fullPath,
+                  std::vector<SnapshotKey>& out) {
+  SnapshotKey snapshot{fullPath, {}};
+  for (std::uint32_t i = 0;; ++i) {
+    SnapshotValue v;
+    const long rc = api.enumValueW(key.get(), i, v.name, v.type, v.data);
+    if (rc == reg::kNoMoreItems) break;
+    if (rc != reg::kSuccess) failRegistry(rc);
+    snapshot.values.push_back(std::move(v));
+  }
+  out.push_back(std::move(snapshot));
+
+  std::vector<std::wstring> children;
+  for (std::uint32_t i = 0;; ++i) {
+    std::wstring name;
+    const long rc = api.enumKeyW(key.get(), i, name);
+    if (rc == reg::kNoMoreItems) break;
+    if (rc != reg::kSuccess) failRegistry(rc);
+    children.push_back(std::move(name));
+  }
+  for (const auto& child : children) {
+    RegHandle raw = 0;
+    if (long rc = api.openKeyW(key.get(), child, kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
+    readTreeWide(api, OpenKeyHandle(api, raw), fullPath + L"\\" + child, out);
+  }
+}
+
 // ---- the snapshot step ----
 
 std::wstring twoDigits(unsigned n) { return {static_cast<wchar_t>(L'0' + n / 10 % 10), static_cast<wchar_t>(L'0' + n % 10)}; }
@@ -407,6 +437,15 @@ std::optional<std::wstring> regFileText(const std::string& bytes) {
 
 std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& app) {
   const std::wstring path = std::wstring(kSettingsRootW) + L"\\" + app;
+  if (api.hasWideReading()) {
+    RegHandle area = 0;
+    const long rc = api.openKeyW(reg::kHkeyCurrentUser, path, kKeyRead, area);
+    if (rc == reg::kFileNotFound) return {};
+    if (rc != reg::kSuccess) failRegistry(rc);
+    std::vector<SnapshotKey> keys;
+    readTreeWide(api, OpenKeyHandle(api, area), settingsAreaExportPath(app), keys);
+    return keys;
+  }
   const std::string ansiPath = toAnsi(path);
   {
     RegHandle probe = 0;

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "platform/ansi.h"
+
 namespace doumteo::fakes {
 
 namespace {
@@ -26,6 +28,26 @@ std::vector<std::string> split(const std::string& path) {
 }
 
 bool sameName(const std::string& a, const std::string& b) { return lower(a) == lower(b); }
+
+// Written out here rather than borrowed from the code under test, so that a
+// fault there does not hide itself.
+std::vector<std::uint8_t> toUtf16le(const std::wstring& text) {
+  std::vector<std::uint8_t> out;
+  auto unit = [&out](std::uint32_t u) {
+    out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(u >> 8));
+  };
+  for (wchar_t wc : text) {
+    const auto c = static_cast<std::uint32_t>(wc);
+    if (c >= 0x10000) {
+      unit(0xD800 | ((c - 0x10000) >> 10));
+      unit(0xDC00 | ((c - 0x10000) & 0x3FF));
+    } else {
+      unit(c);
+    }
+  }
+  return out;
+}
 }  // namespace
 
 std::string lower(std::string s) {
@@ -207,6 +229,36 @@ long FakeRegistry::deleteKey(RegHandle r, const std::string& path) {
   }
   auto& siblings = k->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(), [&](const auto& c) { return c.get() == k; }));
+  return reg::kSuccess;
+}
+
+long FakeRegistry::openKeyW(RegHandle r, const std::wstring& path, std::uint32_t access, RegHandle& out) {
+  if (!wideReading) return reg::kCallNotImplemented;
+  return openKey(r, toAnsi(path), access, out);
+}
+
+long FakeRegistry::enumKeyW(RegHandle h, std::uint32_t index, std::wstring& name) {
+  if (!wideReading) return reg::kCallNotImplemented;
+  ++calls;
+  Key* k = keyOf(h);
+  if (!k) return 6;
+  if (index >= k->children.size()) return reg::kNoMoreItems;
+  name = fromAnsi(k->children[index]->name);
+  return reg::kSuccess;
+}
+
+long FakeRegistry::enumValueW(RegHandle h, std::uint32_t index, std::wstring& name, std::uint32_t& type,
+                              std::vector<std::uint8_t>& data) {
+  if (!wideReading) return reg::kCallNotImplemented;
+  ++calls;
+  Key* k = keyOf(h);
+  if (!k) return 6;
+  if (index >= k->values.size()) return reg::kNoMoreItems;
+  const Value& v = k->values[index];
+  name = fromAnsi(v.name);
+  type = v.type;
+  const bool text = v.type == reg::kSz || v.type == reg::kExpandSz || v.type == reg::kMultiSz;
+  data = text ? toUtf16le(fromAnsi(std::string(v.data.begin(), v.data.end()))) : v.data;
   return reg::kSuccess;
 }
 

@@ -41,6 +41,14 @@ class FakeRegistry final : public RegistryApi {
   long deleteValue(RegHandle key, const std::optional<std::string>& name) override;
   long deleteKey(RegHandle root, const std::string& path) override;
 
+  // Wide reading as Windows gives it over what the ANSI calls stored: names
+  // and text data converted from the ANSI code page, text as UTF-16LE.
+  bool hasWideReading() const override { return wideReading; }
+  long openKeyW(RegHandle root, const std::wstring& path, std::uint32_t access, RegHandle& out) override;
+  long enumKeyW(RegHandle key, std::uint32_t index, std::wstring& name) override;
+  long enumValueW(RegHandle key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
+                  std::vector<std::uint8_t>& data) override;
+
   // ---- test helpers (paths relative to the root, "\" separated) ----
   bool keyExists(RegHandle root, const std::string& path) const;
   // REG_SZ text (bytes without the NUL), or nullopt when missing/not text.
@@ -56,6 +64,7 @@ class FakeRegistry final : public RegistryApi {
   std::set<std::string> readOnly;     // lower-case paths: writes and creates below fail with 5
   std::set<std::string> undeletable;  // lower-case paths: deleteKey fails with 5
   int calls = 0;                      // every port call
+  bool wideReading = true;            // false: a port with the ANSI calls only
 
  private:
   Key* root(RegHandle r) const;
