@@ -168,14 +168,7 @@ std::wstring FrmMain::windowTitle() {
 
 void FrmMain::onLoad() {
   SetWindowTextW(hwnd(), windowTitle().c_str());
-  HICON big = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                            GetSystemMetricsForDpi(SM_CXICON, dpi()),
-                                            GetSystemMetricsForDpi(SM_CYICON, dpi()), 0));
-  HICON small = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_APP), IMAGE_ICON,
-                                              GetSystemMetricsForDpi(SM_CXSMICON, dpi()),
-                                              GetSystemMetricsForDpi(SM_CYSMICON, dpi()), 0));
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  setWindowIcon(IDI_APP);
   if (!prevInstance_) {
     setText(L"pnlName", profile_.programName);
     FillBackupList();

@@ -52,10 +52,7 @@ FrmTimeSet::FrmTimeSet(const Services& services)
 
 void FrmTimeSet::onLoad() {
   // Shown without an owner, so it has a taskbar button of its own: the program's icon, not a stock one.
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(icon(IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi()))));
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(icon(IDI_APP, GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
+  setWindowIcon(IDI_APP);
   const LocalTime today = services_.clock.now();
   setText(L"pnlNowTime", NowTimeCaption(today));
   const auto lists = cmbDateSet(today);

@@ -356,6 +356,13 @@ void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
   }
 }
 
+void Form::setWindowIcon(int id) {
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
+               reinterpret_cast<LPARAM>(icon(id, GetSystemMetricsForDpi(SM_CXICON, dpi_))));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
+               reinterpret_cast<LPARAM>(icon(id, GetSystemMetricsForDpi(SM_CXSMICON, dpi_))));
+}
+
 void Form::setPicture(const std::wstring& name, HBITMAP bitmap) {
   if (HWND h = control(name)) {
     SetPropW(h, L"bitmap", bitmap);

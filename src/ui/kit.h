@@ -68,6 +68,8 @@ class Form {
   // the DPI); an image stretches it over its whole client area. The form does
   // not own the bitmap.
   void setPicture(const std::wstring& name, HBITMAP bitmap);
+  // The title bar's and the taskbar's icon, at the sizes of the form's DPI.
+  void setWindowIcon(int id);
 
   static Form* fromHwnd(HWND hwnd);
   // Routes keyboard navigation (Tab, mnemonics, Enter, Esc) for the form that

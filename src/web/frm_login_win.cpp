@@ -27,10 +27,7 @@ FrmLogin::FrmLogin(const Services& services)
 
 void FrmLogin::onLoad() {
   // Shown without an owner, so it has a taskbar button of its own: the program's icon, not a stock one.
-  SendMessageW(hwnd(), WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(icon(IDI_APP, GetSystemMetricsForDpi(SM_CXICON, dpi()))));
-  SendMessageW(hwnd(), WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(icon(IDI_APP, GetSystemMetricsForDpi(SM_CXSMICON, dpi()))));
+  setWindowIcon(IDI_APP);
   setText(L"txtID", FrmLogin_Load(services_));
   SendMessageW(control(L"txtID"), EM_SETSEL, 0, -1);
   SetFocus(control(L"txtID"));
