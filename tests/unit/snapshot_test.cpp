@@ -141,8 +141,7 @@ TEST(SnapshotRead, ReadsAWholeAreaThroughTheWideAndTheAnsiCalls) {
   r.putText(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정"), toAnsi(L"경로"), toAnsi(L"C:\\데이터"));
   r.putText(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정"), "", "default");
   r.putRaw(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정") + "\\Sub", "n", reg::kDword, {1, 0, 0, 0});
-  r.putRaw(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정") + "\\Sub", "m", reg::kMultiSz,
-           {'a', 0, 'b', 0, 0});
+  r.putRaw(reg::kHkeyCurrentUser, app + "\\" + toAnsi(L"환경설정") + "\\Sub", "m", reg::kMultiSz, {'a', 0, 'b', 0, 0});
   r.putText(reg::kHkeyCurrentUser, std::string(kArea) + "\\Other\\S", "N", "V");
 
   const std::wstring top = kAreaPath + L"\\벨토장부";

@@ -47,6 +47,29 @@ void seedRichArea() {
   setSetting(kNeighbour, L"환경설정", L"CSType", L"9");
 }
 
+// Text the ANSI code page (949) cannot hold: read through the ANSI calls it
+// would come back as "Große ? ??".
+const std::wstring kOutsideCodePage = L"Größe ✓ 😀";
+
+// Values (and, where the scenario's action can cope, a section) named and
+// filled with such text; checked afterwards with the wide calls.
+void seedOutsideCodePage(bool withSection) {
+  setSetting(kApp, L"환경설정", L"크기", kOutsideCodePage);
+  setSetting(kApp, L"환경설정", kOutsideCodePage, kOutsideCodePage);
+  const std::wstring multi = kOutsideCodePage + L'\0' + L"둘째 ✓" + L'\0';
+  setRaw(settingsKey(kApp, L"기타"), L"목록 😀", REG_MULTI_SZ, multi.c_str(),
+         static_cast<DWORD>((multi.size() + 1) * sizeof(wchar_t)));
+  if (withSection) setSetting(kApp, L"구역 " + kOutsideCodePage, L"값 ✓", kOutsideCodePage);
+}
+
+void expectOutsideCodePage(bool withSection) {
+  EXPECT_EQ(getSetting(kApp, L"환경설정", L"크기"), kOutsideCodePage);
+  EXPECT_EQ(getSetting(kApp, L"환경설정", kOutsideCodePage), kOutsideCodePage);
+  if (withSection) {
+    EXPECT_EQ(getSetting(kApp, L"구역 " + kOutsideCodePage, L"값 ✓"), kOutsideCodePage);
+  }
+}
+
 class Snapshot : public SettingsScenario {
  protected:
   // The one snapshot this scenario made, with its action in the name.
@@ -60,6 +83,9 @@ class Snapshot : public SettingsScenario {
 
 TEST_F(Snapshot, FullWipeIsUndoneByImportingItsSnapshot) {
   seedRichArea();
+  // No section of that kind: the wipe deletes through the ANSI calls, which
+  // cannot name it.
+  seedOutsideCodePage(false);
   const auto before = regExport(settingsAreaKey(kApp));
   ASSERT_TRUE(before);
   Process program = startProgram(folder);
@@ -79,11 +105,13 @@ TEST_F(Snapshot, FullWipeIsUndoneByImportingItsSnapshot) {
 
   ASSERT_EQ(regImport(file), 0u);
   EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  expectOutsideCodePage(false);
   EXPECT_EQ(getSetting(kNeighbour, L"환경설정", L"CSType"), L"9");
 }
 
 TEST_F(Snapshot, RestoreIsUndoneByImportingItsSnapshot) {
   seedRichArea();
+  seedOutsideCodePage(true);
   const auto before = regExport(settingsAreaKey(kApp));
   ASSERT_TRUE(before);
   addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
@@ -105,6 +133,7 @@ TEST_F(Snapshot, RestoreIsUndoneByImportingItsSnapshot) {
   // The import takes back the new section and the new application as well.
   ASSERT_EQ(regImport(onlyNewSnapshot(L"환경설정복원")), 0u);
   EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  expectOutsideCodePage(true);
   EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kSecondApp)));
 }
 
