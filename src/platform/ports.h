@@ -42,8 +42,8 @@ inline constexpr RegHandle kHkeyClassesRoot = 0x80000000u;
 inline constexpr RegHandle kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegHandle kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegHandle kHkeyUsers = 0x80000003u;
-inline constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4,
-                               kDwordBigEndian = 5, kLink = 6, kMultiSz = 7;
+inline constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kDwordBigEndian = 5,
+                               kLink = 6, kMultiSz = 7;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F, kKeyQueryValue = 0x1;
 inline constexpr long kSuccess = 0, kFileNotFound = 2, kMoreData = 234, kNoMoreItems = 259;
 inline constexpr long kCallNotImplemented = 120;
@@ -117,8 +117,7 @@ class ShellPort {
   virtual ~ShellPort() = default;
   // ShellExecuteA(no owner, "Open", file, parameters, directory, SW_SHOWNORMAL).
   // The result is never examined, so there is none.
-  virtual void shellOpen(const std::wstring& file, const std::wstring& parameters,
-                         const std::wstring& directory) = 0;
+  virtual void shellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) = 0;
   // Starts a command line (found through the search path) in a normal,
   // focused window without waiting. False when it could not be started.
   virtual bool startProgram(const std::wstring& commandLine) = 0;
@@ -172,8 +171,7 @@ class FileSystemPort {
 // ---- clock ---------------------------------------------------------------
 
 struct LocalTime {
-  std::uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0, hour = 0, minute = 0, second = 0,
-                milliseconds = 0;
+  std::uint16_t year = 0, month = 0, dayOfWeek = 0, day = 0, hour = 0, minute = 0, second = 0, milliseconds = 0;
   bool operator==(const LocalTime&) const = default;
 };
 
@@ -211,7 +209,7 @@ class DbConnection {
   virtual void setConnectionString(const std::wstring& text) = 0;
   virtual void setConnectionTimeout(long seconds) = 0;
   virtual void setCursorLocation(long location) = 0;
-  virtual void open() = 0;                                // empty arguments, options -1
+  virtual void open() = 0;                                    // empty arguments, options -1
   virtual void executeAndClose(const std::wstring& sql) = 0;  // runs and closes the recordset
 };
 

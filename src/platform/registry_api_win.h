@@ -14,8 +14,8 @@ class Win32RegistryApi final : public RegistryApi {
   long closeKey(RegHandle key) override;
   long queryValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t* type, std::uint8_t* data,
                   std::uint32_t* size) override;
-  long setValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t type,
-                const std::uint8_t* data, std::uint32_t size) override;
+  long setValue(RegHandle key, const std::optional<std::string>& name, std::uint32_t type, const std::uint8_t* data,
+                std::uint32_t size) override;
   long enumKey(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t bufferSize) override;
   long enumValue(RegHandle key, std::uint32_t index, char* buffer, std::uint32_t& length) override;
   long deleteValue(RegHandle key, const std::optional<std::string>& name) override;

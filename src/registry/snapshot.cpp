@@ -235,8 +235,8 @@ void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring&
     const std::string ansiName(buffer.data(), std::min<std::size_t>(length, buffer.size()));
     SnapshotValue v;
     v.name = fromAnsi(ansiName);
-    auto data = valueData(api, key.get(), ansiName.empty() ? std::nullopt : std::optional<std::string>(ansiName),
-                          v.type);
+    auto data =
+        valueData(api, key.get(), ansiName.empty() ? std::nullopt : std::optional<std::string>(ansiName), v.type);
     if (isTextType(v.type)) {
       v.data = utf16le(fromAnsi(std::string(data.begin(), data.end())));
     } else {
@@ -252,7 +252,8 @@ void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring&
     const long rc = api.enumKey(key.get(), i, name.data(), static_cast<std::uint32_t>(name.size()));
     if (rc == reg::kNoMoreItems) break;
     if (rc != reg::kSuccess) failRegistry(rc);
-    children.emplace_back(name.data(), static_cast<std::size_t>(std::find(name.begin(), name.end(), '\0') - name.begin()));
+    children.emplace_back(name.data(),
+                          static_cast<std::size_t>(std::find(name.begin(), name.end(), '\0') - name.begin()));
   }
   for (const auto& child : children) readTree(api, ansiPath + "\\" + child, fullPath + L"\\" + fromAnsi(child), out);
 }
@@ -289,12 +290,14 @@ void readTreeWide(RegistryApi& api, const OpenKeyHandle& key, const std::wstring
 
 // ---- the snapshot step ----
 
-std::wstring twoDigits(unsigned n) { return {static_cast<wchar_t>(L'0' + n / 10 % 10), static_cast<wchar_t>(L'0' + n % 10)}; }
+std::wstring twoDigits(unsigned n) {
+  return {static_cast<wchar_t>(L'0' + n / 10 % 10), static_cast<wchar_t>(L'0' + n % 10)};
+}
 
 std::wstring timeStamp(const LocalTime& t) {
   const std::wstring year = twoDigits(t.year / 100u) + twoDigits(t.year % 100u);
-  const std::wstring ms = std::wstring(1, static_cast<wchar_t>(L'0' + t.milliseconds / 100 % 10)) +
-                          twoDigits(t.milliseconds % 100u);
+  const std::wstring ms =
+      std::wstring(1, static_cast<wchar_t>(L'0' + t.milliseconds / 100 % 10)) + twoDigits(t.milliseconds % 100u);
   return year + twoDigits(t.month) + twoDigits(t.day) + L"_" + twoDigits(t.hour) + twoDigits(t.minute) +
          twoDigits(t.second) + L"_" + ms;
 }
@@ -310,13 +313,26 @@ std::wstring lowerAscii(std::wstring s) {
 std::wstring failureDetail(const Failure& f) {
   std::wstring plain;
   switch (f.number) {
-    case err::kPermissionDenied: plain = L"쓰기 권한이 없습니다"; break;
-    case err::kPathNotFound: plain = L"폴더를 찾을 수 없습니다"; break;
-    case err::kFileNotFound: plain = L"파일을 찾을 수 없습니다"; break;
-    case err::kPathFileAccess: plain = L"폴더나 파일에 접근할 수 없습니다"; break;
-    case 61: plain = L"디스크 공간이 부족합니다"; break;
-    case 71: plain = L"디스크가 준비되지 않았습니다"; break;
-    default: break;
+    case err::kPermissionDenied:
+      plain = L"쓰기 권한이 없습니다";
+      break;
+    case err::kPathNotFound:
+      plain = L"폴더를 찾을 수 없습니다";
+      break;
+    case err::kFileNotFound:
+      plain = L"파일을 찾을 수 없습니다";
+      break;
+    case err::kPathFileAccess:
+      plain = L"폴더나 파일에 접근할 수 없습니다";
+      break;
+    case 61:
+      plain = L"디스크 공간이 부족합니다";
+      break;
+    case 71:
+      plain = L"디스크가 준비되지 않았습니다";
+      break;
+    default:
+      break;
   }
   const std::wstring code = L"Error " + std::to_wstring(f.number) + L": " + f.description;
   return plain.empty() ? code : plain + L" (" + code + L")";
@@ -491,8 +507,10 @@ std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& nam
   std::vector<std::wstring> snapshots;
   bool sawNew = false;
   for (const auto& n : names) {
-    if (n == justWritten) sawNew = true;
-    else if (isSnapshotFileName(n)) snapshots.push_back(n);
+    if (n == justWritten)
+      sawNew = true;
+    else if (isSnapshotFileName(n))
+      snapshots.push_back(n);
   }
   std::sort(snapshots.begin(), snapshots.end());
   const std::size_t room = kept > (sawNew ? 1u : 0u) ? kept - (sawNew ? 1u : 0u) : 0u;

@@ -224,8 +224,10 @@ long FakeRegistry::deleteKey(RegHandle r, const std::string& path) {
   for (auto it = handles_.begin(); it != handles_.end();) {
     // Handles to a deleted key stay valid on Windows but see nothing; here
     // they are simply dropped from the tree's reach.
-    if (it->second == k) it = handles_.erase(it);
-    else ++it;
+    if (it->second == k)
+      it = handles_.erase(it);
+    else
+      ++it;
   }
   auto& siblings = k->parent->children;
   siblings.erase(std::find_if(siblings.begin(), siblings.end(), [&](const auto& c) { return c.get() == k; }));

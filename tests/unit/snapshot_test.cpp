@@ -177,8 +177,8 @@ TEST(SnapshotRead, WideNamesAndTextsSurviveTheExport) {
   EXPECT_EQ(keys[1].values[0].name, odd);
   // The smiley is one surrogate pair in the data.
   EXPECT_EQ(keys[1].values[0].data,
-            (std::vector<std::uint8_t>{'G', 0, 'r', 0, 0xf6, 0, 0xdf, 0, 'e', 0, ' ', 0, 0x13, 0x27, ' ', 0,
-                                       0x3d, 0xd8, 0x00, 0xde, 0, 0}));
+            (std::vector<std::uint8_t>{'G', 0,    'r',  0,   0xf6, 0,    0xdf, 0,    'e',  0, ' ',
+                                       0,   0x13, 0x27, ' ', 0,    0x3d, 0xd8, 0x00, 0xde, 0, 0}));
   const RegExport content{{settingsAreaExportPath(odd)}, keys};
   EXPECT_EQ(parseExport(*regFileText(regFileBytes(exportText(content)))), content);
 }

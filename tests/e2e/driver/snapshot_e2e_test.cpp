@@ -115,14 +115,14 @@ TEST_F(Snapshot, RestoreIsUndoneByImportingItsSnapshot) {
   const auto before = regExport(settingsAreaKey(kApp));
   ASSERT_TRUE(before);
   addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
-                                                      {L"#", L"환경설정"},
-                                                      {L"CSType", L"2"},
-                                                      {L"새 값", L"복원됨"},
-                                                      {L"#", L"새 섹션"},
-                                                      {L"N", L"V"},
-                                                      {L"&", kSecondApp},
-                                                      {L"#", L"S"},
-                                                      {L"K", L"V"}}));
+                                                       {L"#", L"환경설정"},
+                                                       {L"CSType", L"2"},
+                                                       {L"새 값", L"복원됨"},
+                                                       {L"#", L"새 섹션"},
+                                                       {L"N", L"V"},
+                                                       {L"&", kSecondApp},
+                                                       {L"#", L"S"},
+                                                       {L"K", L"V"}}));
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
   click(main, L"환경설정 복원");
@@ -169,8 +169,10 @@ TEST_F(Snapshot, UncreatableSnapshotFolderStopsTheRestore) {
   // A file where the program's own folder belongs: 복원지점 cannot be made.
   removeTree(snapshotOwnFolder());
   writeFile(snapshotOwnFolder(), "not a folder");
-  addBackup(L"환경설정_20240105_1230.mdb",
-            backupFile({{L"&", kApp}, {L"#", L"환경설정"}, {L"CSType", L"2"}, {L"&", kSecondApp}, {L"#", L"S"}, {L"K", L"V"}}));
+  addBackup(
+      L"환경설정_20240105_1230.mdb",
+      backupFile(
+          {{L"&", kApp}, {L"#", L"환경설정"}, {L"CSType", L"2"}, {L"&", kSecondApp}, {L"#", L"S"}, {L"K", L"V"}}));
 
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
@@ -191,8 +193,7 @@ TEST_F(Snapshot, ThirtyFirstSnapshotRemovesTheOldest) {
   auto oldName = [](int day) {
     return L"200001" + std::wstring(day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_120000_000 전체삭제.reg";
   };
-  for (int day = 1; day <= 30; ++day)
-    writeFile(snapshotFolder() + L"\\" + oldName(day), "\xFF\xFEW\0");
+  for (int day = 1; day <= 30; ++day) writeFile(snapshotFolder() + L"\\" + oldName(day), "\xFF\xFEW\0");
   writeFile(snapshotFolder() + L"\\메모.txt", "memo");
   writeFile(snapshotFolder() + L"\\내 설정.reg", "mine");
 
