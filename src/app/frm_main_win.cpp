@@ -212,14 +212,17 @@ void FrmMain::FillBackupList() {
 
 void FrmMain::wireCommands() {
   onClick[L"btnClose"] = [this] { closeMain(); };
-  onClick[L"btnRegedit"] = [this] {
-    services_.shell.startProgram(L"regedit.exe");
-    minimizeMain();
+  // A program that cannot be started is reported, and the window stays as it
+  // is instead of being minimised for nothing.
+  auto startTool = [this](const std::wstring& commandLine, const std::wstring& toolName) {
+    if (services_.shell.startProgram(commandLine)) {
+      minimizeMain();
+    } else {
+      showPlain(services_.messages, toolName + L"를 실행할 수 없습니다.");
+    }
   };
-  onClick[L"btnTask"] = [this] {
-    services_.shell.startProgram(L"taskmgr.exe ");
-    minimizeMain();
-  };
+  onClick[L"btnRegedit"] = [startTool] { startTool(L"regedit.exe", L"레지스트리 편집기"); };
+  onClick[L"btnTask"] = [startTool] { startTool(L"taskmgr.exe ", L"작업관리자"); };
   onClick[L"btnTime"] = [this] { showClock(); };
   onClick[L"btnCom"] = [this] { showImage(0); };
   onClick[L"btnKeyBoard"] = [this] { showImage(1); };
