@@ -114,7 +114,7 @@ void Form::create(HWND owner, DWORD style, DWORD exStyle) {
     SetWindowPos(hwnd_, nullptr, 0, 0, r2.right - r2.left, r2.bottom - r2.top, SWP_NOMOVE | SWP_NOZORDER);
   }
   makeFonts();
-  for (const auto& spec : specs_) createControl(spec);
+  for (const auto& item : specs_) createControl(item);
   created_ = true;
   onLoad();
 }
@@ -142,20 +142,20 @@ void Form::makeFonts() {
   gulimChe_ = CreateFontIndirectW(&lf);
 }
 
-RECT Form::controlRectPixels(const ControlSpec& spec) const {
-  const int x = twipsToPixels(spec.left, dpi_), y = twipsToPixels(spec.top, dpi_);
-  int w = twipsToPixels(spec.width, dpi_), h = twipsToPixels(spec.height, dpi_);
-  if (spec.kind == Kind::DropDownList) h = twipsToPixels(4000, dpi_);  // room for the list
+RECT Form::controlRectPixels(const ControlSpec& item) const {
+  const int x = twipsToPixels(item.left, dpi_), y = twipsToPixels(item.top, dpi_);
+  int w = twipsToPixels(item.width, dpi_), h = twipsToPixels(item.height, dpi_);
+  if (item.kind == Kind::DropDownList) h = twipsToPixels(4000, dpi_);  // room for the list
   return RECT{x, y, x + w, y + h};
 }
 
-void Form::createControl(const ControlSpec& spec) {
-  HWND parent = spec.parent.empty() ? hwnd_ : control(spec.parent);
-  const RECT r = controlRectPixels(spec);
+void Form::createControl(const ControlSpec& item) {
+  HWND parent = item.parent.empty() ? hwnd_ : control(item.parent);
+  const RECT r = controlRectPixels(item);
   const wchar_t* cls = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD ex = 0;
-  switch (spec.kind) {
+  switch (item.kind) {
     case Kind::Panel3D:
       cls = kPanelClass;
       style |= WS_CLIPSIBLINGS;
@@ -167,11 +167,11 @@ void Form::createControl(const ControlSpec& spec) {
       break;
     case Kind::ImageButton:
       cls = L"BUTTON";
-      style |= BS_OWNERDRAW | (spec.tabStop ? WS_TABSTOP : 0);
+      style |= BS_OWNERDRAW | (item.tabStop ? WS_TABSTOP : 0);
       break;
     case Kind::PushButton:
       cls = L"BUTTON";
-      style |= BS_PUSHBUTTON | (spec.tabStop ? WS_TABSTOP : 0);
+      style |= BS_PUSHBUTTON | (item.tabStop ? WS_TABSTOP : 0);
       break;
     case Kind::DropDownList:
       cls = L"COMBOBOX";
@@ -180,7 +180,7 @@ void Form::createControl(const ControlSpec& spec) {
     case Kind::TextBox:
     case Kind::PasswordBox:
       cls = L"EDIT";
-      style |= ES_AUTOHSCROLL | WS_TABSTOP | (spec.kind == Kind::PasswordBox ? ES_PASSWORD : 0);
+      style |= ES_AUTOHSCROLL | WS_TABSTOP | (item.kind == Kind::PasswordBox ? ES_PASSWORD : 0);
       ex = WS_EX_CLIENTEDGE;
       break;
     case Kind::PictureBox:
@@ -191,31 +191,31 @@ void Form::createControl(const ControlSpec& spec) {
       cls = kPictureClass;
       break;
   }
-  HWND h = CreateWindowExW(ex, cls, spec.caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), g_instance, nullptr);
-  if (spec.kind == Kind::PasswordBox) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
-  if (spec.kind == Kind::PictureBox || spec.kind == Kind::Image) {
+  HWND h = CreateWindowExW(ex, cls, item.caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), g_instance, nullptr);
+  if (item.kind == Kind::PasswordBox) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
+  if (item.kind == Kind::PictureBox || item.kind == Kind::Image) {
     SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&pictureProc));
-    if (spec.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
+    if (item.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
   }
-  if (spec.kind == Kind::Panel3D) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::panelProc));
+  if (item.kind == Kind::Panel3D) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::panelProc));
   // Only buttons with a mouse-button event need their messages seen first;
   // every subclassed message costs a property lookup.
-  if ((spec.kind == Kind::ImageButton || spec.kind == Kind::PushButton) && onMouseUp.count(spec.name))
+  if ((item.kind == Kind::ImageButton || item.kind == Kind::PushButton) && onMouseUp.count(item.name))
     SetWindowSubclass(h, &Form::buttonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(spec.font == Font::GulimChe ? gulimChe_ : gulim_), FALSE);
-  controls_[spec.name] = h;
-  idToName_[spec.id] = spec.name;
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(item.font == Font::GulimChe ? gulimChe_ : gulim_), FALSE);
+  controls_[item.name] = h;
+  idToName_[item.id] = item.name;
 }
 
 void Form::relayout() {
   makeFonts();
-  for (const auto& spec : specs_) {
-    HWND h = control(spec.name);
+  for (const auto& item : specs_) {
+    HWND h = control(item.name);
     if (!h) continue;
-    const RECT r = controlRectPixels(spec);
+    const RECT r = controlRectPixels(item);
     SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(spec.font == Font::GulimChe ? gulimChe_ : gulim_), TRUE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(item.font == Font::GulimChe ? gulimChe_ : gulim_), TRUE);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
 }
@@ -296,11 +296,11 @@ const ControlSpec* Form::specById(int id) const {
 }
 
 void Form::fireClick(int id) {
-  const ControlSpec* spec = specById(id);
-  if (!spec) return;
-  if (auto it = onClick.find(spec->name); it != onClick.end()) {
+  const ControlSpec* item = specById(id);
+  if (!item) return;
+  if (auto it = onClick.find(item->name); it != onClick.end()) {
     it->second();
-  } else if (auto mu = onMouseUp.find(spec->name); mu != onMouseUp.end()) {
+  } else if (auto mu = onMouseUp.find(item->name); mu != onMouseUp.end()) {
     // A click from the keyboard carries the left button and the keys held.
     mu->second(MouseEvent{1, modifierState()});
   }
@@ -315,7 +315,7 @@ HICON Form::icon(int id, int sizePx) const {
 }
 
 void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
-  const ControlSpec* spec = specById(static_cast<int>(dis.CtlID));
+  const ControlSpec* item = specById(static_cast<int>(dis.CtlID));
   HDC dc = dis.hDC;
   RECT r = dis.rcItem;
   const bool pressed = (dis.itemState & ODS_SELECTED) != 0;
@@ -332,11 +332,11 @@ void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
   // that fits into an ellipsis.
   std::wstring caption = windowText(dis.hwndItem);
   while (!caption.empty() && caption.back() == L' ') caption.pop_back();
-  if (spec && spec->icon) {
+  if (item && item->icon) {
     int size = MulDiv(32, static_cast<int>(dpi_), 96);
     if (size > h - 2 * pad) size = MulDiv(16, static_cast<int>(dpi_), 96);
     if (caption.empty()) x = r.left + (r.right - r.left - size) / 2 + shift;  // an icon alone sits in the middle
-    if (HICON ic = icon(spec->icon, size)) {
+    if (HICON ic = icon(item->icon, size)) {
       DrawIconEx(dc, x, r.top + (h - size) / 2 + shift, ic, size, size, 0, nullptr, DI_NORMAL);
       x += size + pad;
     }
@@ -477,8 +477,8 @@ LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 LRESULT CALLBACK Form::buttonSubclass(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<Form*>(data);
   const int id = GetDlgCtrlID(h);
-  const ControlSpec* spec = self->specById(id);
-  const bool mouseHandler = spec && self->onMouseUp.count(spec->name) != 0;
+  const ControlSpec* item = self->specById(id);
+  const bool mouseHandler = item && self->onMouseUp.count(item->name) != 0;
   if (mouseHandler) {
     switch (m) {
       case WM_LBUTTONDOWN:
@@ -532,9 +532,9 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
       break;
     }
     case kMsgMouseUp: {
-      const ControlSpec* spec = specById(static_cast<int>(w));
-      if (spec) {
-        if (auto it = onMouseUp.find(spec->name); it != onMouseUp.end()) it->second(MouseEvent{LOWORD(l), HIWORD(l)});
+      const ControlSpec* item = specById(static_cast<int>(w));
+      if (item) {
+        if (auto it = onMouseUp.find(item->name); it != onMouseUp.end()) it->second(MouseEvent{LOWORD(l), HIWORD(l)});
       }
       return 0;
     }

@@ -87,7 +87,7 @@ class Form {
   virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
   void addControls(std::vector<ControlSpec> specs);
   void relayout();
-  RECT controlRectPixels(const ControlSpec& spec) const;
+  RECT controlRectPixels(const ControlSpec& item) const;
   HICON icon(int id, int sizePx) const;
   int clientWidthTwips_, clientHeightTwips_;
   std::vector<ControlSpec> specs_;
@@ -98,7 +98,7 @@ class Form {
   static LRESULT CALLBACK panelProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK pictureProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK buttonSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  void createControl(const ControlSpec& spec);
+  void createControl(const ControlSpec& item);
   void makeFonts();
   void drawImageButton(const DRAWITEMSTRUCT& dis);
   const ControlSpec* specById(int id) const;
