@@ -10,8 +10,9 @@
 //       visible_ms=.. input_idle_ms=.. answered_ms=.. (the phases, from the start)
 //   median name=N runs=R startup_ms=T peak_ws_kb=K fastest_ms=F
 //   ratio A/B startup=X peak_ws=Y
-#include <psapi.h>
 #include <windows.h>
+// after windows.h
+#include <psapi.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -19,6 +20,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include "../common/bench_util.h"
 
 namespace {
 
@@ -29,24 +32,9 @@ struct Target {
   std::vector<double> peakKb;
 };
 
-double nowMs() {
-  static const double perMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / perMs;
-}
+using bench::nowMs;
 
-std::string narrow(const std::wstring& s) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
-  out.resize(std::char_traits<char>::length(out.c_str()));
-  return out;
-}
+using bench::narrow;
 
 struct FindData {
   DWORD pid;

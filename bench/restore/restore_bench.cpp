@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "../common/bench_util.h"
 #include "platform/ansi.h"
 #include "platform/browser_win.h"
 #include "platform/clock_win.h"
@@ -39,24 +40,9 @@ namespace {
 
 using namespace doumteo;
 
-double nowMs() {
-  static const double perMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / perMs;
-}
+using bench::nowMs;
 
-std::string narrow(const std::wstring& s) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, s.c_str(), -1, out.data(), n, nullptr, nullptr);
-  out.resize(std::char_traits<char>::length(out.c_str()));
-  return out;
-}
+using bench::narrow;
 
 double median(std::vector<double> v) {
   if (v.empty()) return 0;

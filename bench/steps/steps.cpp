@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <string>
 
+#include "../common/bench_util.h"
 #include "app/frm_main_win.h"
 #include "app/product_profile.h"
 #include "app/services_win.h"
@@ -23,16 +24,7 @@
 
 namespace {
 
-double nowMs() {
-  static const double perMs = [] {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart) / 1000.0;
-  }();
-  LARGE_INTEGER c;
-  QueryPerformanceCounter(&c);
-  return static_cast<double>(c.QuadPart) / perMs;
-}
+using bench::nowMs;
 
 double sinceCreationMs() {
   FILETIME created, exited, kernel, user, now;
