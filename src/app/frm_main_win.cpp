@@ -157,6 +157,11 @@ FrmMain::FrmMain(const Services& services, const ProductProfile& profile, bool p
       state_(std::make_unique<MainState>()) {
   addControls(mainControls());
   wireCommands();
+  // The backup folder may hold thousands of files: it is listed on a worker
+  // thread while the window and its controls are being built.
+  if (!prevInstance_)
+    pendingBackups_ = std::async(std::launch::async,
+                                 [this] { return listBackupFiles(services_.files, services_.files.programFolder()); });
 }
 
 FrmMain::~FrmMain() = default;
@@ -196,7 +201,8 @@ void FrmMain::runCommand(const std::function<void()>& command) {
 
 void FrmMain::FillBackupList() {
   HWND list = control(L"cmbReg");
-  const BackupList found = listBackupFiles(services_.files, services_.files.programFolder());
+  const BackupList found = pendingBackups_.valid() ? pendingBackups_.get()
+                                                   : listBackupFiles(services_.files, services_.files.programFolder());
   // A folder may hold thousands of backups: the list is filled with its
   // storage reserved and without a redraw per item.
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);

@@ -2,11 +2,13 @@
 #include <windows.h>
 
 #include <functional>
+#include <future>
 #include <memory>
 
 #include "app/product_profile.h"
 #include "app/window_port.h"
 #include "platform/ports.h"
+#include "registry/backup_list.h"
 #include "ui/kit.h"
 
 namespace doumteo {
@@ -47,6 +49,8 @@ class FrmMain final : public ui::Form, public WindowPort {
   bool prevInstance_;
   std::unique_ptr<MainState> state_;
   std::vector<ui::Form*> openDialogs_;
+  // The first listing of the backup folder, started with the window.
+  std::future<BackupList> pendingBackups_;
 };
 
 }  // namespace doumteo
