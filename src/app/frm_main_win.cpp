@@ -159,9 +159,7 @@ FrmMain::FrmMain(const Services& services, const ProductProfile& profile, bool p
   wireCommands();
   // The backup folder may hold thousands of files: it is listed on a worker
   // thread while the window and its controls are being built.
-  if (!prevInstance_)
-    pendingBackups_ = std::async(std::launch::async,
-                                 [this] { return listBackupFiles(services_.files, services_.files.programFolder()); });
+  if (!prevInstance_) pendingBackups_ = std::async(std::launch::async, [this] { return listBackups(); });
 }
 
 FrmMain::~FrmMain() = default;
@@ -199,10 +197,11 @@ void FrmMain::runCommand(const std::function<void()>& command) {
   if (--commandDepth_ == 0 && quitPending_) PostQuitMessage(0);
 }
 
+BackupList FrmMain::listBackups() const { return listBackupFiles(services_.files, services_.files.programFolder()); }
+
 void FrmMain::FillBackupList() {
   HWND list = control(L"cmbReg");
-  const BackupList found = pendingBackups_.valid() ? pendingBackups_.get()
-                                                   : listBackupFiles(services_.files, services_.files.programFolder());
+  const BackupList found = pendingBackups_.valid() ? pendingBackups_.get() : listBackups();
   // A folder may hold thousands of backups: the list is filled with its
   // storage reserved and without a redraw per item.
   SendMessageW(list, WM_SETREDRAW, FALSE, 0);

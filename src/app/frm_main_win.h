@@ -40,6 +40,7 @@ class FrmMain final : public ui::Form, public WindowPort {
 
  private:
   void wireCommands();
+  BackupList listBackups() const;
   void centreOnMain(HWND dialog) const;
   void runCommand(const std::function<void()>& command);
   int commandDepth_ = 0;
