@@ -9,6 +9,7 @@
 #include "build_config.h"
 #include "dialogs/frm_time_set_win.h"
 #include "dialogs/frm_zoom_image_win.h"
+#include "platform/program_start.h"
 #include "registry/backup_list.h"
 #include "registry/restore.h"
 #include "registry/wipe.h"
@@ -217,13 +218,18 @@ void FrmMain::FillBackupList() {
 
 void FrmMain::wireCommands() {
   onClick[L"btnClose"] = [this] { closeMain(); };
-  // A program that cannot be started is reported, and the window stays as it
-  // is instead of being minimised for nothing.
+  // The window is minimised only when the program runs. One that cannot be
+  // started is reported; a UAC prompt the user refused needs no word.
   auto startTool = [this](const std::wstring& commandLine, const std::wstring& toolName) {
-    if (services_.shell.startProgram(commandLine)) {
-      minimizeMain();
-    } else {
-      showPlain(services_.messages, toolName + L"를 실행할 수 없습니다.");
+    switch (startProgram(services_.shell, commandLine)) {
+      case StartResult::Started:
+        minimizeMain();
+        break;
+      case StartResult::Cancelled:
+        break;
+      case StartResult::Failed:
+        showPlain(services_.messages, toolName + L"를 실행할 수 없습니다.");
+        break;
     }
   };
   onClick[L"btnRegedit"] = [startTool] { startTool(L"regedit.exe", L"레지스트리 편집기"); };

@@ -27,15 +27,6 @@ void showPlain(MessageBoxPort& box, const std::wstring& message) {
   box.show({message, kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
 }
 
-std::wstring errorText(const Failure& f, const std::wstring& procedure, const std::wstring& owner) {
-  return L"Error " + std::to_wstring(f.number) + L" (" + f.description + L") in procedure " + procedure + L" of " +
-         owner;
-}
-
-std::wstring errorTextColon(const Failure& f, const std::wstring& procedure, const std::wstring& owner) {
-  return L"Error " + std::to_wstring(f.number) + L": " + f.description + L"in procedure " + procedure + L" of " + owner;
-}
-
 bool guardedStep(MessageBoxPort& box, const ErrorFormatter& format, const std::function<void()>& step) {
   try {
     step();

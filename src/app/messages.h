@@ -8,7 +8,6 @@
 
 namespace doumteo {
 
-inline constexpr wchar_t kAppTitle[] = L"도움터";
 inline constexpr wchar_t kCrLf[] = L"\r\n";
 
 // modWinApi / modMsgBox. An empty title is replaced by currentRegiProgram.
@@ -21,11 +20,6 @@ Answer AskYesNo(MessageBoxPort& box, const ProductProfile& profile, const std::w
 
 // A plain box with the program's own title: OK only, no icon.
 void showPlain(MessageBoxPort& box, const std::wstring& message);
-
-// "Error N (description) in procedure P of O"
-std::wstring errorText(const Failure& f, const std::wstring& procedure, const std::wstring& owner);
-// "Error N: descriptionin procedure P of O" (no blank before "in")
-std::wstring errorTextColon(const Failure& f, const std::wstring& procedure, const std::wstring& owner);
 
 // Runs one step of a procedure whose error handler reports the failure and
 // goes on with the next step. Returns false when the step failed.

@@ -52,7 +52,15 @@ class ComShell final : public ShellPort {
     ensureCom();
     inner_.shellOpen(file, parameters, directory);
   }
-  bool startProgram(const std::wstring& commandLine) override { return inner_.startProgram(commandLine); }
+  long createProcess(const std::wstring& commandLine) override { return inner_.createProcess(commandLine); }
+  long shellExecute(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters) override {
+    ensureCom();
+    return inner_.shellExecute(verb, file, parameters);
+  }
+  ProgramRun runSelfAndWait(const std::wstring& verb, const std::wstring& parameters, unsigned timeoutMs) override {
+    ensureCom();
+    return inner_.runSelfAndWait(verb, parameters, timeoutMs);
+  }
 
  private:
   Win32Shell inner_;

@@ -7,7 +7,9 @@
 #include "app/frm_main_win.h"
 #include "app/product_profile.h"
 #include "app/services_win.h"
+#include "dialogs/time_set.h"
 #include "platform/ansi.h"
+#include "platform/clock_win.h"
 #include "ui/kit.h"
 
 namespace doumteo {
@@ -67,6 +69,12 @@ class InstanceLock {
 }  // namespace
 
 int runProgram(HINSTANCE instance, int show) {
+  // The elevated copy started by the clock dialog changes the date and ends,
+  // before the previous-instance test: the copy that started it is running.
+  {
+    Win32Clock clock;
+    if (const auto code = RunSetDateCommand(clock, GetCommandLineW())) return static_cast<int>(*code);
+  }
   ui::registerClasses(instance);
   InstanceLock lock;
   Win32Services win;

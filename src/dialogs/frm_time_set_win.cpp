@@ -41,10 +41,10 @@ FrmTimeSet::FrmTimeSet(const Services& services)
       button(L"btnSave", 2295, 1125, L"설정 F2  ", IDI_BTN_SAVE),
       button(L"btnClose", 3465, 1125, L"닫기 &C   ", IDI_BTN_CLOSE),
   });
-  onClick[L"btnTimeShow"] = [this] { OpenSystemTimeSettings(services_.shell); };
+  onClick[L"btnTimeShow"] = [this] { OpenSystemTimeSettings(services_.messages, services_.shell); };
   onClick[L"btnSave"] = [this] {
-    if (SaveClockFromLists(services_.messages, services_.clock, listText(L"cmbDate(0)"), listText(L"cmbDate(1)"),
-                           listText(L"cmbDate(2)")))
+    if (SaveClockFromLists(services_.messages, services_.clock, services_.shell, listText(L"cmbDate(0)"),
+                           listText(L"cmbDate(1)"), listText(L"cmbDate(2)")))
       close();
   };
   onClick[L"btnClose"] = [this] { close(); };

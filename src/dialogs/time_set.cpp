@@ -3,6 +3,7 @@
 #include <cwctype>
 
 #include "app/messages.h"
+#include "platform/program_start.h"
 
 namespace doumteo {
 
@@ -49,11 +50,9 @@ std::wstring trimmedEnd(std::wstring text) {
   return text;
 }
 
-constexpr int kPrivilegeNotHeld = 1314;  // ERROR_PRIVILEGE_NOT_HELD
-
 std::wstring systemRefusalReason(const Failure& f) {
   std::wstring reason;
-  if (f.number == kPrivilegeNotHeld)
+  if (f.number == syserr::kPrivilegeNotHeld)
     reason = L"이 사용자 계정에는 컴퓨터 시간을 바꿀 권한이 없습니다." + std::wstring(kCrLf) +
              L"관리자 계정으로 실행하거나 시스템시간 단추를 이용해 주십시오." + kCrLf;
   const std::wstring text = trimmedEnd(f.description);
@@ -63,6 +62,70 @@ std::wstring systemRefusalReason(const Failure& f) {
 void showRefused(MessageBoxPort& box, const std::wstring& reason) {
   box.show({std::wstring(kClockRefusedMessage) + kCrLf + kCrLf + reason, kAppTitle, MsgButtons::Ok,
             MsgIcon::Exclamation, false});
+}
+
+// Hands the one change to an elevated copy of the program and reports how it
+// ended. True when the date was changed.
+bool saveElevated(MessageBoxPort& box, ShellPort& shell, const LocalTime& record) {
+  const MessageRequest question{kClockElevationQuestion, kAppTitle, MsgButtons::YesNo, MsgIcon::Question, false};
+  if (box.show(question) != Answer::Yes) return false;
+  const ProgramRun run = shell.runSelfAndWait(L"runas", SetDateArguments(record), kElevatedClockWaitMs);
+  switch (run.end) {
+    case ProgramRun::End::Exited:
+      if (run.code == 0) {
+        showPlain(box, kClockSavedMessage);
+        return true;
+      }
+      [[fallthrough]];
+    case ProgramRun::End::Failed:
+      showRefused(box, systemRefusalReason(Failure(static_cast<int>(run.code), run.description)));
+      return false;
+    case ProgramRun::End::Cancelled:
+      return false;
+    case ProgramRun::End::TimedOut:
+      showRefused(box, L"관리자 권한으로 날짜를 바꾸는 도움터가 " + std::to_wstring(kElevatedClockWaitMs / 1000) +
+                           L"초 안에 끝나지 않았습니다.");
+      return false;
+  }
+  return false;
+}
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
+
+// The words after the program's own path, split at blanks.
+std::vector<std::wstring> argumentWords(const std::wstring& commandLine) {
+  std::size_t i = 0;
+  if (!commandLine.empty() && commandLine[0] == L'"') {
+    const std::size_t close = commandLine.find(L'"', 1);
+    i = close == std::wstring::npos ? commandLine.size() : close + 1;
+  } else {
+    while (i < commandLine.size() && !isBlank(commandLine[i])) ++i;
+  }
+  std::vector<std::wstring> words;
+  while (i < commandLine.size()) {
+    while (i < commandLine.size() && isBlank(commandLine[i])) ++i;
+    const std::size_t start = i;
+    while (i < commandLine.size() && !isBlank(commandLine[i])) ++i;
+    if (i > start) words.push_back(commandLine.substr(start, i - start));
+  }
+  return words;
+}
+
+bool isSetDateSwitch(const std::wstring& word) {
+  static constexpr wchar_t kSwitch[] = L"/set-date";
+  if (word.size() != std::size(kSwitch) - 1) return false;
+  for (std::size_t i = 0; i < word.size(); ++i)
+    if (std::towlower(static_cast<std::wint_t>(word[i])) != static_cast<std::wint_t>(kSwitch[i])) return false;
+  return true;
+}
+
+// YYYY-MM-DD, digits only.
+bool isDateWord(const std::wstring& w) {
+  if (w.size() != 10 || w[4] != L'-' || w[7] != L'-') return false;
+  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
+    if (!isDigit(w[i])) return false;
+  return true;
 }
 
 }  // namespace
@@ -108,14 +171,19 @@ LocalTime SetClockFromLists(ClockPort& clock, const std::wstring& yearText, cons
   return record;
 }
 
-bool SaveClockFromLists(MessageBoxPort& box, ClockPort& clock, const std::wstring& yearText,
+bool SaveClockFromLists(MessageBoxPort& box, ClockPort& clock, ShellPort& shell, const std::wstring& yearText,
                         const std::wstring& monthText, const std::wstring& dayText) {
+  LocalTime record;
   try {
-    SetClockFromLists(clock, yearText, monthText, dayText);
+    record = ClockRecordFromLists(clock.now(), yearText, monthText, dayText);
   } catch (const InvalidDate& f) {
     showRefused(box, f.description);
     return false;
+  }
+  try {
+    clock.setLocalTime(record);
   } catch (const Failure& f) {
+    if (f.number == syserr::kPrivilegeNotHeld) return saveElevated(box, shell, record);
     showRefused(box, systemRefusalReason(f));
     return false;
   }
@@ -123,6 +191,29 @@ bool SaveClockFromLists(MessageBoxPort& box, ClockPort& clock, const std::wstrin
   return true;
 }
 
-bool OpenSystemTimeSettings(ShellPort& shell) { return shell.startProgram(kTimeSettingsCommand); }
+std::wstring SetDateArguments(const LocalTime& record) {
+  return L"/set-date " + padded(record.year, 4) + L"-" + padded(record.month, 2) + L"-" + padded(record.day, 2);
+}
+
+std::optional<long> RunSetDateCommand(ClockPort& clock, const std::wstring& commandLine) {
+  const std::vector<std::wstring> words = argumentWords(commandLine);
+  if (words.empty() || !isSetDateSwitch(words[0])) return std::nullopt;
+  if (words.size() != 2 || !isDateWord(words[1])) return syserr::kInvalidParameter;
+  const std::wstring& date = words[1];
+  try {
+    // The time of day is read now, as the dialog would have.
+    clock.setLocalTime(ClockRecordFromLists(clock.now(), date.substr(0, 4), date.substr(5, 2), date.substr(8, 2)));
+  } catch (const InvalidDate&) {
+    return syserr::kInvalidParameter;
+  } catch (const Failure& f) {
+    return f.number != 0 ? f.number : syserr::kGenFailure;  // a refusal is never reported as success
+  }
+  return 0;
+}
+
+void OpenSystemTimeSettings(MessageBoxPort& box, ShellPort& shell) {
+  if (startProgram(shell, kTimeSettingsCommand) == StartResult::Failed)
+    showPlain(box, L"날짜 및 시간 설정을 실행할 수 없습니다.");
+}
 
 }  // namespace doumteo

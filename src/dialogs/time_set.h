@@ -3,6 +3,7 @@
 // the commands of its buttons, written against the ports so that the dialog
 // only collects the picked texts and calls them.
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,10 @@ namespace doumteo {
 inline constexpr wchar_t kTimeSettingsCommand[] = L"rundll32.exe shell32.dll,Control_RunDLL timedate.cpl,,0";
 inline constexpr wchar_t kClockSavedMessage[] = L"컴퓨터 시간이 수정되었습니다. ";
 inline constexpr wchar_t kClockRefusedMessage[] = L"컴퓨터 시간을 바꾸지 못했습니다.";
+inline constexpr wchar_t kClockElevationQuestion[] =
+    L"이 컴퓨터의 날짜를 바꾸려면 관리자 권한이 필요합니다.\r\n관리자 권한으로 바꾸시겠습니까?";
+// How long the dialog waits for the elevated copy that changes the date.
+inline constexpr unsigned kElevatedClockWaitMs = 60000;
 
 // The years the year list offers.
 inline constexpr int kFirstListYear = 2000;
@@ -55,12 +60,25 @@ LocalTime ClockRecordFromLists(const LocalTime& now, const std::wstring& yearTex
 LocalTime SetClockFromLists(ClockPort& clock, const std::wstring& yearText, const std::wstring& monthText,
                             const std::wstring& dayText);
 
-// btnSave: sets the clock and confirms. A refused change is reported as such
-// and the dialog stays open. Returns true when the dialog should close.
-bool SaveClockFromLists(MessageBoxPort& box, ClockPort& clock, const std::wstring& yearText,
+// btnSave: sets the clock and confirms. Without the right to change the
+// clock (a standard user, or an administrator's program that is not
+// elevated) it offers to make that one change in an elevated copy of the
+// program (SetDateArguments). A refused change is reported as such and the
+// dialog stays open. Returns true when the dialog should close.
+bool SaveClockFromLists(MessageBoxPort& box, ClockPort& clock, ShellPort& shell, const std::wstring& yearText,
                         const std::wstring& monthText, const std::wstring& dayText);
 
-// btnTimeShow: the dialog stays open. False when the program could not start.
-bool OpenSystemTimeSettings(ShellPort& shell);
+// "/set-date YYYY-MM-DD": the only command line the program acts on.
+std::wstring SetDateArguments(const LocalTime& record);
+
+// The elevated copy: when the command line's arguments (after the program's
+// own path) start with /set-date, sets the date and gives the exit code: 0,
+// the system's error code, or ERROR_INVALID_PARAMETER for anything but
+// exactly "/set-date YYYY-MM-DD" with a date that exists in 2000 to 2100.
+// nullopt for any other command line, which the program ignores.
+std::optional<long> RunSetDateCommand(ClockPort& clock, const std::wstring& commandLine);
+
+// btnTimeShow: the dialog stays open; a start that failed is reported.
+void OpenSystemTimeSettings(MessageBoxPort& box, ShellPort& shell);
 
 }  // namespace doumteo

@@ -112,15 +112,42 @@ class SettingsStore {
 
 // ---- programs and the shell ----------------------------------------------
 
+// How a program start ended.
+enum class StartResult {
+  Started,    // the program runs
+  Cancelled,  // the user refused the UAC prompt: nothing to report
+  Failed,     // it could not be started
+};
+
+// How a program that was started and waited for ended.
+struct ProgramRun {
+  enum class End { Exited, Cancelled, Failed, TimedOut };
+  End end = End::Failed;
+  // Exited: the program's exit code; Failed: the system's error code.
+  long code = 0;
+  // The system's text for a non-zero code, empty when it has none.
+  std::wstring description;
+};
+
 class ShellPort {
  public:
   virtual ~ShellPort() = default;
   // ShellExecuteA(no owner, "Open", file, parameters, directory, SW_SHOWNORMAL).
   // The result is never examined, so there is none.
   virtual void shellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) = 0;
-  // Starts a command line (found through the search path) in a normal,
-  // focused window without waiting. False when it could not be started.
-  virtual bool startProgram(const std::wstring& commandLine) = 0;
+  // CreateProcessW of a command line (found through the search path) in a
+  // normal, focused window, without waiting: 0, or the system's error code
+  // (ERROR_ELEVATION_REQUIRED when the program asks for higher rights).
+  virtual long createProcess(const std::wstring& commandLine) = 0;
+  // ShellExecuteExW(verb, file, parameters) in a normal window, without
+  // waiting: 0, or the system's error code (ERROR_CANCELLED when the user
+  // refused the UAC prompt). The shell shows no error box of its own.
+  virtual long shellExecute(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters) = 0;
+  // Starts this program's own executable through the shell with the verb and
+  // the parameters and waits at most timeoutMs for it to end. The calling
+  // thread's windows keep painting meanwhile; what the user typed or clicked
+  // into them during the wait is dropped.
+  virtual ProgramRun runSelfAndWait(const std::wstring& verb, const std::wstring& parameters, unsigned timeoutMs) = 0;
 };
 
 class ProcessListPort {

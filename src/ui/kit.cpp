@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "platform/failure.h"
+
 namespace doumteo::ui {
 
 namespace {
@@ -116,6 +118,7 @@ void Form::create(HWND owner, DWORD style, DWORD exStyle) {
   makeFonts();
   for (const auto& item : specs_) createControl(item);
   created_ = true;
+  const Procedure procedure(*this, L"Form_Load");
   onLoad();
 }
 
@@ -284,7 +287,13 @@ bool Form::preTranslate(MSG& msg) {
   Form* f = fromHwnd(root);
   if (!f) return false;
   if (msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) {
-    if (f->onKeyDown(msg.wParam)) return true;
+    // Keys reach the form here, outside its window procedure.
+    bool handled = false;
+    const bool ok = f->guarded(f->hwnd_, [&] {
+      const Procedure procedure(*f, L"Form_KeyDown");
+      handled = f->onKeyDown(msg.wParam);
+    });
+    if (!ok || handled) return true;
   }
   return IsDialogMessageW(root, &msg) != FALSE;
 }
@@ -295,14 +304,30 @@ const ControlSpec* Form::specById(int id) const {
   return nullptr;
 }
 
+Form::Procedure::Procedure(Form& form, std::wstring name)
+    : form_(form), saved_(std::move(form.procedure_)), exceptions_(std::uncaught_exceptions()) {
+  form_.procedure_ = std::move(name);
+}
+
+Form::Procedure::~Procedure() {
+  if (std::uncaught_exceptions() <= exceptions_) form_.procedure_ = std::move(saved_);
+}
+
+void Form::runHandler(const std::wstring& controlName, const wchar_t* event, const std::function<void()>& handler) {
+  // A control array's members share one handler: btnHomePage(4) runs btnHomePage_Click.
+  const Procedure procedure(*this, controlName.substr(0, controlName.find(L'(')) + event);
+  handler();
+}
+
 void Form::fireClick(int id) {
   const ControlSpec* item = specById(id);
   if (!item) return;
   if (auto it = onClick.find(item->name); it != onClick.end()) {
-    it->second();
+    runHandler(item->name, L"_Click", it->second);
   } else if (auto mu = onMouseUp.find(item->name); mu != onMouseUp.end()) {
     // A click from the keyboard carries the left button and the keys held.
-    mu->second(MouseEvent{1, modifierState()});
+    const MouseEvent e{1, modifierState()};
+    runHandler(item->name, L"_MouseUp", [&] { mu->second(e); });
   }
 }
 
@@ -514,10 +539,12 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
       const int id = LOWORD(w);
       const int code = HIWORD(w);
       if (l == 0 && id == IDOK) {
+        const Procedure procedure(*this, L"Form_KeyDown");
         onOk();
         return 0;
       }
       if (l == 0 && id == IDCANCEL) {
+        const Procedure procedure(*this, L"Form_KeyDown");
         onCancel();
         return 0;
       }
@@ -526,7 +553,8 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
         return 0;
       }
       if (code == STN_DBLCLK && specById(id)) {
-        if (auto it = onDoubleClick.find(specById(id)->name); it != onDoubleClick.end()) it->second();
+        if (auto it = onDoubleClick.find(specById(id)->name); it != onDoubleClick.end())
+          runHandler(it->first, L"_DblClick", it->second);
         return 0;
       }
       break;
@@ -534,7 +562,10 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
     case kMsgMouseUp: {
       const ControlSpec* item = specById(static_cast<int>(w));
       if (item) {
-        if (auto it = onMouseUp.find(item->name); it != onMouseUp.end()) it->second(MouseEvent{LOWORD(l), HIWORD(l)});
+        if (auto it = onMouseUp.find(item->name); it != onMouseUp.end()) {
+          const MouseEvent e{LOWORD(l), HIWORD(l)};
+          runHandler(item->name, L"_MouseUp", [&] { it->second(e); });
+        }
       }
       return 0;
     }
@@ -575,7 +606,36 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
 LRESULT CALLBACK Form::wndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (!self || self->hwnd_ != h) return DefWindowProcW(h, m, w, l);
-  return self->handleMessage(m, w, l);
+  LRESULT result = 0;
+  self->guarded(h, [&] { result = self->handleMessage(m, w, l); });
+  return result;
+}
+
+bool Form::guarded(HWND h, const std::function<void()>& body) noexcept {
+  // Nothing may unwind into the system's frames: in a 32-bit process that
+  // ends the program. What escapes a handler is reported, and the window
+  // goes on with its next message.
+  try {
+    body();
+    return true;
+  } catch (...) {
+    std::wstring procedure;
+    procedure.swap(procedure_);
+    reportUnexpected(IsWindow(h) ? h : nullptr, procedure.empty() ? L"WindowProc" : procedure, L"Form " + formName_,
+                     std::current_exception());
+    return false;
+  }
+}
+
+void reportUnexpected(HWND owner, const std::wstring& procedure, const std::wstring& ownerName,
+                      std::exception_ptr error) {
+  try {
+    const std::wstring text = errorText(failureOf(error), procedure, ownerName);
+    MessageBoxW(owner, text.c_str(), kAppTitle, MB_OK);
+  } catch (...) {
+    // Not even the message could be made (no memory left): say the least.
+    MessageBoxW(owner, L"Error 7 (Out of memory)", kAppTitle, MB_OK);
+  }
 }
 
 int runMessageLoop() {

@@ -5,6 +5,7 @@
 // every monitor. Every control carries its caption as its window text.
 #include <windows.h>
 
+#include <exception>
 #include <functional>
 #include <map>
 #include <memory>
@@ -95,6 +96,24 @@ class Form {
 
  private:
   static LRESULT CALLBACK wndProc(HWND, UINT, WPARAM, LPARAM);
+  // Names the handler that runs, for the message of a failure that escapes
+  // it. The name stays when the handler is left by an exception.
+  class Procedure {
+   public:
+    Procedure(Form& form, std::wstring name);
+    ~Procedure();
+    Procedure(const Procedure&) = delete;
+    Procedure& operator=(const Procedure&) = delete;
+
+   private:
+    Form& form_;
+    std::wstring saved_;
+    int exceptions_;
+  };
+  void runHandler(const std::wstring& controlName, const wchar_t* event, const std::function<void()>& handler);
+  // Runs body; what escapes it is reported in the program's error format.
+  // False when something did.
+  bool guarded(HWND h, const std::function<void()>& body) noexcept;
   static LRESULT CALLBACK panelProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK pictureProc(HWND, UINT, WPARAM, LPARAM);
   static LRESULT CALLBACK buttonSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
@@ -113,7 +132,13 @@ class Form {
   mutable std::map<std::pair<int, int>, HICON> icons_;
   bool modalDone_ = false;
   bool created_ = false;
+  std::wstring procedure_;
 };
+
+// Shows what escaped a procedure in the program's error format, OK only, no
+// icon, with the program's title.
+void reportUnexpected(HWND owner, const std::wstring& procedure, const std::wstring& ownerName,
+                      std::exception_ptr error);
 
 UINT windowDpi(HWND hwnd);
 void registerClasses(HINSTANCE instance);

@@ -69,7 +69,10 @@ export E2E_C_ROOT='C:\e2e'
 export E2E_D_ROOT='D:\e2e'
 
 rc=0
-xvfb-run -a -s "-screen 0 1600x1200x24 -nolisten tcp" "$0" --inner "$tests_exe" "$@" || rc=$?
+# Each build's suite starts its search for a free display elsewhere, so that
+# two suites starting together do not take the same one.
+servernum=$((100 + $(printf '%s' "$build$inst" | cksum | cut -d' ' -f1) % 800))
+xvfb-run -a -n "$servernum" -s "-screen 0 1600x1200x24 -nolisten tcp" "$0" --inner "$tests_exe" "$@" || rc=$?
 
 shopt -s nullglob
 for bmp in "$shots"/*.bmp; do

@@ -41,10 +41,20 @@ void FakeShell::shellOpen(const std::wstring& file, const std::wstring& paramete
   log_.push_back(L"shell:" + file + L"|" + parameters + L"|" + directory);
 }
 
-bool FakeShell::startProgram(const std::wstring& commandLine) {
+long FakeShell::createProcess(const std::wstring& commandLine) {
   started.push_back(commandLine);
   log_.push_back(L"start:" + commandLine);
-  return startSucceeds;
+  return startSucceeds ? createError : 2;  // ERROR_FILE_NOT_FOUND
+}
+
+long FakeShell::shellExecute(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters) {
+  log_.push_back(L"shellex:" + verb + L"|" + file + L"|" + parameters);
+  return shellError;
+}
+
+ProgramRun FakeShell::runSelfAndWait(const std::wstring& verb, const std::wstring& parameters, unsigned timeoutMs) {
+  log_.push_back(L"self:" + verb + L"|" + parameters + L"|" + std::to_wstring(timeoutMs));
+  return selfRun;
 }
 
 bool FakeFileSystem::exists(const std::wstring& path, bool includeFolders) {

@@ -39,10 +39,15 @@ class FakeShell final : public ShellPort {
     std::wstring file, parameters, directory;
   };
   void shellOpen(const std::wstring& file, const std::wstring& parameters, const std::wstring& directory) override;
-  bool startProgram(const std::wstring& commandLine) override;
+  long createProcess(const std::wstring& commandLine) override;
+  long shellExecute(const std::wstring& verb, const std::wstring& file, const std::wstring& parameters) override;
+  ProgramRun runSelfAndWait(const std::wstring& verb, const std::wstring& parameters, unsigned timeoutMs) override;
   std::vector<Call> opened;
-  std::vector<std::wstring> started;
+  std::vector<std::wstring> started;  // command lines handed to createProcess
   bool startSucceeds = true;
+  long createError = 0;  // what createProcess answers when startSucceeds; 0 = started
+  long shellError = 0;   // what shellExecute answers
+  ProgramRun selfRun{ProgramRun::End::Exited, 0, {}};
 
  private:
   EventLog& log_;

@@ -65,7 +65,7 @@ TEST(TimeSetSave, SetsPickedDateAtTheTimeOfDayReadWhenSaving) {
   ASSERT_EQ(lists[0].preset, L"2009");
   // The person takes a while to pick; the time of day is read at the click.
   env.clock.current = {2009, 3, 4, 5, 14, 5, 33, 870};
-  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, L"2010", L"12", L"24"));
+  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2010", L"12", L"24"));
   ASSERT_EQ(env.clock.set.size(), 1u);
   EXPECT_EQ(env.clock.set[0], (LocalTime{2010, 12, 0, 24, 14, 5, 33, 0}));
   ASSERT_EQ(env.messages.shown.size(), 1u);
@@ -85,19 +85,64 @@ TEST(TimeSetSave, LeadingZerosDoNotMatter) {
   EXPECT_EQ(env.clock.set.size(), 2u);
 }
 
-TEST(TimeSetSave, RefusedChangeIsReportedAsFailureAndTheDialogStays) {
+TEST(TimeSetSave, WithoutTheRightTheElevatedCopyMakesExactlyThatChange) {
+  fakes::FakeEnv env;
+  env.clock.refuse = true;  // ERROR_PRIVILEGE_NOT_HELD
+  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2010", L"12", L"24"));
+  ASSERT_EQ(env.messages.shown.size(), 2u);
+  const MessageRequest& q = env.messages.shown[0];
+  EXPECT_EQ(q.text, L"이 컴퓨터의 날짜를 바꾸려면 관리자 권한이 필요합니다.\r\n관리자 권한으로 바꾸시겠습니까?");
+  EXPECT_EQ(q.title, L"도움터");
+  EXPECT_EQ(q.buttons, MsgButtons::YesNo);
+  EXPECT_EQ(q.icon, MsgIcon::Question);
+  EXPECT_FALSE(q.defaultIsNo);
+  EXPECT_EQ(env.log,
+            (fakes::EventLog{L"clock:set", L"msg[question]:" + q.text, L"self:runas|/set-date 2010-12-24|60000",
+                             L"msg[none]:컴퓨터 시간이 수정되었습니다. "}));
+}
+
+TEST(TimeSetSave, WhatTheElevatedCopyEndsWithDecidesWhatTheDialogShows) {
+  using End = ProgramRun::End;
+  struct Case {
+    End end;
+    long code;
+    const wchar_t* description;
+    const wchar_t* reportStart;  // empty: nothing after the question
+  };
+  const Case cases[] = {
+      {End::Exited, 1314, L"A required privilege is not held by the client.", L"컴퓨터 시간을 바꾸지 못했습니다.\r\n"},
+      {End::Exited, 5, L"Access is denied.", L"컴퓨터 시간을 바꾸지 못했습니다.\r\n\r\n(오류 5: Access is denied.)"},
+      {End::Failed, 2, L"File not found.", L"컴퓨터 시간을 바꾸지 못했습니다.\r\n\r\n(오류 2: File not found.)"},
+      {End::TimedOut, 0, L"", L"컴퓨터 시간을 바꾸지 못했습니다.\r\n\r\n관리자 권한으로 날짜를 바꾸는 도움터가 60초"},
+      {End::Cancelled, 1223, L"", L""},
+  };
+  for (const Case& c : cases) {
+    fakes::FakeEnv env;
+    env.clock.refuse = true;
+    env.shell.selfRun = ProgramRun{c.end, c.code, c.description};
+    const std::wstring reportStart = c.reportStart;
+    EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2010", L"12", L"24")) << c.code;
+    ASSERT_EQ(env.messages.shown.size(), reportStart.empty() ? 1u : 2u) << c.code;
+    if (reportStart.empty()) continue;
+    const MessageRequest& m = env.messages.shown[1];
+    EXPECT_EQ(m.text.rfind(reportStart, 0), 0u);
+    EXPECT_EQ(m.icon, MsgIcon::Exclamation);
+    EXPECT_EQ(m.title, L"도움터");
+    if (c.code == 1314) {
+      EXPECT_NE(m.text.find(L"(오류 1314: A required privilege"), std::wstring::npos);
+    }
+  }
+}
+
+TEST(TimeSetSave, NoToTheQuestionLeavesTheDialogAsItWas) {
   fakes::FakeEnv env;
   env.clock.refuse = true;
-  EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, L"2010", L"12", L"24"));
-  EXPECT_TRUE(clockCalled(env));
-  ASSERT_EQ(env.messages.shown.size(), 1u);
-  const MessageRequest& m = env.messages.shown[0];
-  EXPECT_EQ(m.text.rfind(L"컴퓨터 시간을 바꾸지 못했습니다.\r\n", 0), 0u);
-  EXPECT_NE(m.text.find(L"권한이 없습니다"), std::wstring::npos);
-  EXPECT_NE(m.text.find(L"1314"), std::wstring::npos);
-  EXPECT_EQ(m.text.find(L"수정되었습니다"), std::wstring::npos);
-  EXPECT_EQ(m.icon, MsgIcon::Exclamation);
-  EXPECT_EQ(m.title, L"도움터");
+  env.messages.answers.push_back(Answer::No);
+  EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2010", L"12", L"24"));
+  EXPECT_EQ(env.messages.shown.size(), 1u);
+  EXPECT_EQ(
+      std::count_if(env.log.begin(), env.log.end(), [](const std::wstring& e) { return e.rfind(L"self:", 0) == 0; }),
+      0);
 }
 
 TEST(TimeSetSave, OtherSystemRefusalShowsTheSystemsReason) {
@@ -107,7 +152,7 @@ TEST(TimeSetSave, OtherSystemRefusalShowsTheSystemsReason) {
     void setLocalTime(const LocalTime&) override { throw Failure(87, L"The parameter is incorrect.\r\n"); }
     void sleep(unsigned) override {}
   } clock;
-  EXPECT_FALSE(SaveClockFromLists(env.messages, clock, L"2010", L"12", L"24"));
+  EXPECT_FALSE(SaveClockFromLists(env.messages, clock, env.shell, L"2010", L"12", L"24"));
   ASSERT_EQ(env.messages.shown.size(), 1u);
   EXPECT_EQ(env.messages.shown[0].text,
             L"컴퓨터 시간을 바꾸지 못했습니다.\r\n\r\n(오류 87: The parameter is incorrect.)");
@@ -117,21 +162,21 @@ TEST(TimeSetSave, DayTheMonthDoesNotHaveIsRefusedWithoutCallingTheSystem) {
   for (const auto& [y, m, d] : {std::tuple{L"2010", L"02", L"31"}, std::tuple{L"2011", L"02", L"29"},
                                 std::tuple{L"2100", L"02", L"29"}, std::tuple{L"2010", L"04", L"31"}}) {
     fakes::FakeEnv env;
-    EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, y, m, d));
+    EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, env.shell, y, m, d));
     EXPECT_FALSE(clockCalled(env));
     ASSERT_EQ(env.messages.shown.size(), 1u);
     EXPECT_EQ(env.messages.shown[0].text.rfind(L"컴퓨터 시간을 바꾸지 못했습니다.", 0), 0u);
   }
   fakes::FakeEnv env;
-  SaveClockFromLists(env.messages, env.clock, L"2010", L"02", L"31");
+  SaveClockFromLists(env.messages, env.clock, env.shell, L"2010", L"02", L"31");
   EXPECT_EQ(env.messages.shown[0].text, L"컴퓨터 시간을 바꾸지 못했습니다.\r\n\r\n2010년 2월에는 31일이 없습니다.");
 }
 
 TEST(TimeSetSave, LastDaysThatDoExistAreSet) {
   fakes::FakeEnv env;
-  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, L"2000", L"02", L"29"));  // 400-year leap
-  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, L"2012", L"02", L"29"));
-  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, L"2100", L"12", L"31"));
+  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2000", L"02", L"29"));  // 400-year leap
+  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2012", L"02", L"29"));
+  EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2100", L"12", L"31"));
   EXPECT_EQ(env.clock.set.size(), 3u);
 }
 
@@ -142,16 +187,56 @@ TEST(TimeSetSave, TextsNotFromTheListsAreRefused) {
         std::tuple{L"2010", L"-1", L"01"}}) {
     fakes::FakeEnv env;
     EXPECT_THROW(ClockRecordFromLists(env.clock.now(), y, m, d), InvalidDate);
-    EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, y, m, d));
+    EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, env.shell, y, m, d));
     EXPECT_FALSE(clockCalled(env));
   }
 }
 
-TEST(TimeSetShow, StartsTheSystemSettingsAndShowsNothing) {
+TEST(TimeSetShow, StartsTheSystemSettingsAndReportsOnlyAFailedStart) {
   fakes::FakeEnv env;
-  EXPECT_TRUE(OpenSystemTimeSettings(env.shell));
+  OpenSystemTimeSettings(env.messages, env.shell);
   EXPECT_EQ(env.shell.started, (std::vector<std::wstring>{L"rundll32.exe shell32.dll,Control_RunDLL timedate.cpl,,0"}));
   EXPECT_TRUE(env.messages.shown.empty());
+  env.shell.createError = 740;
+  env.shell.shellError = 1223;  // a refused UAC prompt needs no word
+  OpenSystemTimeSettings(env.messages, env.shell);
+  EXPECT_TRUE(env.messages.shown.empty());
   env.shell.startSucceeds = false;
-  EXPECT_FALSE(OpenSystemTimeSettings(env.shell));
+  OpenSystemTimeSettings(env.messages, env.shell);
+  ASSERT_EQ(env.messages.shown.size(), 1u);
+  EXPECT_EQ(env.messages.shown[0].text, L"날짜 및 시간 설정을 실행할 수 없습니다.");
+  EXPECT_EQ(env.messages.shown[0].icon, MsgIcon::None);
+}
+
+TEST(TimeSetCommand, OnlyExactlyOneExistingDateIsSet) {
+  fakes::FakeEnv env;
+  env.clock.current = {2009, 3, 4, 5, 14, 5, 33, 870};
+  EXPECT_EQ(RunSetDateCommand(env.clock, L"\"C:\\도움 터\\doumteo.exe\" /set-date 2010-12-24"), 0);
+  EXPECT_EQ(RunSetDateCommand(env.clock, L"doumteo.exe   /SET-DATE\t2100-12-31 "), 0);
+  EXPECT_EQ(env.clock.set, (std::vector<LocalTime>{{2010, 12, 0, 24, 14, 5, 33, 0}, {2100, 12, 0, 31, 14, 5, 33, 0}}));
+  env.clock.refuse = true;
+  EXPECT_EQ(RunSetDateCommand(env.clock, L"doumteo.exe /set-date 2010-12-24"), 1314);
+}
+
+TEST(TimeSetCommand, AnythingButTheExactFormIsRefusedWithoutTouchingTheClock) {
+  for (const wchar_t* line :
+       {L"doumteo.exe /set-date", L"doumteo.exe /set-date x", L"doumteo.exe /set-date 2010-02-31",
+        L"doumteo.exe /set-date 1999-01-01", L"doumteo.exe /set-date 2101-01-01", L"doumteo.exe /set-date 2010-1-01",
+        L"doumteo.exe /set-date 2010/12/24", L"doumteo.exe /set-date \"2010-12-24\"",
+        L"doumteo.exe /set-date 2010-12-24 2010-12-25", L"doumteo.exe /set-date 2010-12-+4",
+        L"doumteo.exe /set-date 2010-00-10", L"doumteo.exe /set-date 0000-00-00"}) {
+    fakes::FakeEnv env;
+    EXPECT_EQ(RunSetDateCommand(env.clock, line), 87) << line;
+    EXPECT_FALSE(clockCalled(env)) << line;
+  }
+}
+
+TEST(TimeSetCommand, AnyOtherCommandLineIsIgnored) {
+  for (const wchar_t* line : {L"doumteo.exe", L"\"C:\\x /set-date 2010-12-24\\doumteo.exe\"", L"doumteo.exe /other",
+                              L"doumteo.exe /set-datex 2010-12-24", L"doumteo.exe set-date 2010-12-24",
+                              L"doumteo.exe 2010-12-24 /set-date", L""}) {
+    fakes::FakeEnv env;
+    EXPECT_EQ(RunSetDateCommand(env.clock, line), std::nullopt) << line;
+    EXPECT_FALSE(clockCalled(env));
+  }
 }

@@ -241,12 +241,35 @@ TEST_F(AdapterShell, ShellOpenStartsTheProgramWithItsParameters) {
   EXPECT_EQ(waitForContent(out).substr(0, 7), "started");
 }
 
-TEST_F(AdapterShell, StartProgramRunsACommandLineOrSaysItCannot) {
+TEST_F(AdapterShell, ProgramStartsRunACommandLineOrGiveTheSystemsError) {
   const std::wstring out = at(L"started.txt");
   Win32Shell shell;
-  EXPECT_TRUE(shell.startProgram(L"cmd.exe /c echo ran> \"" + out + L"\""));
+  EXPECT_EQ(shell.createProcess(L"cmd.exe /c echo ran> \"" + out + L"\""), 0);
   EXPECT_EQ(waitForContent(out).substr(0, 3), "ran");
-  EXPECT_FALSE(shell.startProgram(L"no-such-program-of-doumteo.exe "));
+  EXPECT_EQ(shell.createProcess(L"no-such-program-of-doumteo.exe "), ERROR_FILE_NOT_FOUND);
+  const std::wstring viaShell = at(L"셸.txt");
+  EXPECT_EQ(shell.shellExecute(L"open", L"cmd.exe", L"/c echo shell> \"" + viaShell + L"\""), 0);
+  EXPECT_EQ(waitForContent(viaShell).substr(0, 5), "shell");
+  EXPECT_NE(shell.shellExecute(L"open", L"no-such-program-of-doumteo.exe", L""), 0);
+}
+
+TEST_F(AdapterShell, RunAndWaitGivesTheExitCodeOrEndsAtTheTimeLimit) {
+  ProgramRun run = Win32Shell::runAndWait(L"open", L"cmd.exe", L"/c exit 1314", 20000);
+  EXPECT_EQ(run.end, ProgramRun::End::Exited);
+  EXPECT_EQ(run.code, 1314);
+  EXPECT_FALSE(run.description.empty());
+  run = Win32Shell::runAndWait(L"open", L"cmd.exe", L"/c exit 0", 20000);
+  EXPECT_EQ(run.end, ProgramRun::End::Exited);
+  EXPECT_EQ(run.code, 0);
+  EXPECT_TRUE(run.description.empty());
+  run = Win32Shell::runAndWait(L"open", L"no-such-program-of-doumteo.exe", L"", 20000);
+  EXPECT_EQ(run.end, ProgramRun::End::Failed);
+  EXPECT_NE(run.code, 0);
+  // A program that outlives the limit is left running and reported as such.
+  const ULONGLONG start = GetTickCount64();
+  run = Win32Shell::runAndWait(L"open", modulePath(), L"--sleep-ms 5000", 300);
+  EXPECT_EQ(run.end, ProgramRun::End::TimedOut);
+  EXPECT_LT(GetTickCount64() - start, 2500u);
 }
 
 TEST(AdapterClock, NowIsTheLocalTimeAndSleepWaits) {

@@ -171,7 +171,10 @@ TEST_F(WebWinTest, BrowserObjectFailsFastAndTheShellGetsTheAddress) {
     browser.create();
     FAIL() << "the browser object was created; is ieframe= overridden?";
   } catch (const Failure& f) {
-    EXPECT_EQ(static_cast<HRESULT>(f.number), REGDB_E_CLASSNOTREG);
+    // Which of the two depends on the prefix: one made with 32-bit Wine
+    // installed beside wine64 reports the missing key.
+    const auto hr = static_cast<HRESULT>(f.number);
+    EXPECT_TRUE(hr == REGDB_E_CLASSNOTREG || hr == REGDB_E_KEYMISSING) << std::hex << hr;
   }
   const double took = secondsSince(start);
   std::printf("browser creation failed in %.3f s\n", took);
