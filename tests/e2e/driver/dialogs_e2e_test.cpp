@@ -127,6 +127,19 @@ TEST_F(ClockDialog, SystemTimeStartsTheDateSettingsAndTheDialogStays) {
 
 // Without the recorder Wine's own rundll32 runs; whatever window it shows is
 // closed again so that nothing outlives the scenario.
+// The visible top-level windows of other processes.
+BOOL CALLBACK collectOtherVisible(HWND w, LPARAM found) {
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (IsWindowVisible(w) && pid != GetCurrentProcessId()) reinterpret_cast<std::vector<HWND>*>(found)->push_back(w);
+  return TRUE;
+}
+std::vector<HWND> otherVisibleWindows() {
+  std::vector<HWND> found;
+  EnumWindows(&collectOtherVisible, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 TEST_F(ClockDialog, SystemTimeUnderWineLeavesTheDialogUsable) {
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
@@ -136,21 +149,14 @@ TEST_F(ClockDialog, SystemTimeUnderWineLeavesTheDialogUsable) {
   EXPECT_TRUE(IsWindowVisible(c.window));
   EXPECT_TRUE(noMessageBoxWithin(program, 100));
   int closed = 0;
-  EnumWindows(
-      [](HWND w, LPARAM counter) -> BOOL {
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (IsWindowVisible(w) && pid != GetCurrentProcessId()) {
-          std::wstring title = windowText(w);
-          if (!title.empty() && title.find(L"도움터") == std::wstring::npos && title != L"컴퓨터시간설정") {
-            std::cout << "window of the date settings: \"" << narrow(title) << "\"\n";
-            PostMessageW(w, WM_CLOSE, 0, 0);
-            ++*reinterpret_cast<int*>(counter);
-          }
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&closed));
+  for (HWND w : otherVisibleWindows()) {
+    const std::wstring title = windowText(w);
+    if (!title.empty() && title.find(L"도움터") == std::wstring::npos && title != L"컴퓨터시간설정") {
+      std::cout << "window of the date settings: \"" << narrow(title) << "\"\n";
+      PostMessageW(w, WM_CLOSE, 0, 0);
+      ++closed;
+    }
+  }
   std::cout << closed << " other window(s) closed\n";
   killProcessesNamed(L"rundll32.exe");
   click(c.window, L"닫기 &C");

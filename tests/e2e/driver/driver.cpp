@@ -357,33 +357,36 @@ std::wstring className(HWND window) {
   return std::wstring(name, static_cast<size_t>(n > 0 ? n : 0));
 }
 
+namespace {
+struct TopWindowQuery {
+  DWORD pid;
+  bool visibleOnly;
+  std::vector<HWND> found;
+};
+// Enumeration callbacks are CALLBACK (stdcall on the 32-bit build), which a
+// lambda's conversion to a function pointer does not give.
+BOOL CALLBACK collectTopWindow(HWND w, LPARAM lp) {
+  auto* q = reinterpret_cast<TopWindowQuery*>(lp);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid == q->pid && (!q->visibleOnly || IsWindowVisible(w))) q->found.push_back(w);
+  return TRUE;
+}
+BOOL CALLBACK collectChild(HWND w, LPARAM lp) {
+  reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
+  return TRUE;
+}
+}  // namespace
+
 std::vector<HWND> topWindows(DWORD processId, bool visibleOnly) {
-  struct Query {
-    DWORD pid;
-    bool visibleOnly;
-    std::vector<HWND> found;
-  } query{processId, visibleOnly, {}};
-  EnumWindows(
-      [](HWND w, LPARAM lp) -> BOOL {
-        auto* q = reinterpret_cast<Query*>(lp);
-        DWORD pid = 0;
-        GetWindowThreadProcessId(w, &pid);
-        if (pid == q->pid && (!q->visibleOnly || IsWindowVisible(w))) q->found.push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&query));
+  TopWindowQuery query{processId, visibleOnly, {}};
+  EnumWindows(&collectTopWindow, reinterpret_cast<LPARAM>(&query));
   return query.found;
 }
 
 std::vector<HWND> childWindows(HWND parent) {
   std::vector<HWND> found;
-  EnumChildWindows(
-      parent,
-      [](HWND w, LPARAM lp) -> BOOL {
-        reinterpret_cast<std::vector<HWND>*>(lp)->push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&found));
+  EnumChildWindows(parent, &collectChild, reinterpret_cast<LPARAM>(&found));
   return found;
 }
 

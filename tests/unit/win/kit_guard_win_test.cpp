@@ -39,25 +39,24 @@ class FrmProbe final : public ui::Form {
   std::atomic<bool> quitRan{false};
 };
 
+// A window-enumeration callback: on the 32-bit build it must be stdcall
+// (CALLBACK), which a lambda's conversion does not give.
+BOOL CALLBACK findBoxIn(HWND h, LPARAM l) {
+  wchar_t cls[16] = {}, title[16] = {};
+  GetClassNameW(h, cls, 16);
+  GetWindowTextW(h, title, 16);
+  if (IsWindowVisible(h) && std::wstring(cls) == L"#32770" && std::wstring(title) == L"도움터") {
+    *reinterpret_cast<HWND*>(l) = h;
+    return FALSE;
+  }
+  return TRUE;
+}
+
 // The thread's visible message box titled 도움터, or nullptr.
 HWND findBox(DWORD thread) {
-  struct Search {
-    HWND found = nullptr;
-  } search;
-  EnumThreadWindows(
-      thread,
-      [](HWND h, LPARAM l) -> BOOL {
-        wchar_t cls[16] = {}, title[16] = {};
-        GetClassNameW(h, cls, 16);
-        GetWindowTextW(h, title, 16);
-        if (IsWindowVisible(h) && std::wstring(cls) == L"#32770" && std::wstring(title) == L"도움터") {
-          reinterpret_cast<Search*>(l)->found = h;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  HWND found = nullptr;
+  EnumThreadWindows(thread, &findBoxIn, reinterpret_cast<LPARAM>(&found));
+  return found;
 }
 
 TEST(KitGuard, WhatEscapesAHandlerIsOneMessageAndTheLoopGoesOn) {
