@@ -144,6 +144,15 @@ TEST_F(RegLogReadTest, MissingFileReportsOpenAndReadThenSucceeds) {
   EXPECT_TRUE(everything().empty());
 }
 
+// The file opened, so only the read's own failure is shown: no "bad file
+// number" for a file that was never opened.
+TEST_F(RegLogReadTest, ReadFailingAfterTheOpenGivesItsMessageOnly) {
+  env.files.files[kFile].content = std::string(FileSystemPort::kMaxLine + 1, 'A');
+  EXPECT_TRUE(run());
+  EXPECT_EQ(texts(), std::vector<std::wstring>{errorMessage(L"6: Overflow")});
+  EXPECT_TRUE(everything().empty());
+}
+
 TEST_F(RegLogReadTest, UndecodableLineGivesOneMessageAndRestoresNothing) {
   const std::string good = encode(L"h\r\n&\tA\r\n#\tS\r\nN\tV");
   env.files.files[kFile].content = good.substr(0, 8) + " " + good.substr(8);
