@@ -8,7 +8,8 @@
   none/DBS/       an empty backup folder
   dbs5000/DBS/    5,000 small backup files named 환경설정_YYYYMMDD_HHMM.mdb
 
-usage: make_fixtures.py FOLDER WINDOWS_FOLDER APP"""
+usage: make_fixtures.py FOLDER WINDOWS_FOLDER APP MAKE_BACKUP
+(MAKE_BACKUP: the native make_backup tool of the test build)"""
 import datetime
 import os
 import subprocess
@@ -29,8 +30,7 @@ def reg_string(s):
 
 
 def main():
-    folder, windows_folder, app = sys.argv[1:4]
-    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    folder, windows_folder, app, make_backup = sys.argv[1:5]
     os.makedirs(folder, exist_ok=True)
 
     # Korean and ASCII in names and values, as real settings have.
@@ -46,8 +46,7 @@ def main():
             records.append(key + "\t" + value)
             reg.append("%s=%s" % (reg_string(key), reg_string(value)))
         reg.append("")
-    subprocess.run([sys.executable, os.path.join(root, "scripts", "make-backup.py"),
-                    os.path.join(folder, "restore.mdb")], input="\n".join(records).encode(), check=True)
+    subprocess.run([make_backup, os.path.join(folder, "restore.mdb")], input="\n".join(records).encode(), check=True)
     with open(os.path.join(folder, "restore.reg"), "wb") as f:
         f.write(reg_text(reg))
     with open(os.path.join(folder, "empty.reg"), "wb") as f:
@@ -55,8 +54,7 @@ def main():
 
     # A small but valid backup file, copied under every name.
     small = os.path.join(folder, "small.mdb")
-    subprocess.run([sys.executable, os.path.join(root, "scripts", "make-backup.py"), small],
-                   input="bench\n&\tVeltoSales\n#\tDB\nPath\tC:\\DB\\\n".encode(), check=True)
+    subprocess.run([make_backup, small], input="bench\n&\tVeltoSales\n#\tDB\nPath\tC:\\DB\\\n".encode(), check=True)
     with open(small, "rb") as f:
         small_bytes = f.read()
     os.makedirs(os.path.join(folder, "none", "DBS"), exist_ok=True)

@@ -19,6 +19,9 @@ mkdir -p "$out"
 echo "== building"
 [[ -f build/win64/build.ninja ]] || cmake --preset win64 >/dev/null
 cmake --build build/win64 --target doumteo -j"$jobs" >/dev/null
+# The fixtures' backup files come from the tests' encoder, built natively.
+[[ -f build/native/build.ninja ]] || cmake --preset native >/dev/null
+cmake --build build/native --target make_backup -j"$jobs" >/dev/null
 if [[ ! -f build/bench-win64/build.ninja ]]; then
   cmake -S . -B build/bench-win64 -G Ninja --toolchain "$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DDOUMTEO_TESTS=OFF -DDOUMTEO_BENCH=ON >/dev/null
@@ -39,7 +42,7 @@ wineserver -w
 
 folder="$WINEPREFIX/drive_c/DoumteoBench"
 win='C:\DoumteoBench'
-python3 bench/make_fixtures.py "$folder" "$win" DoumteoBench
+python3 bench/make_fixtures.py "$folder" "$win" DoumteoBench "$root/build/native/tests/make_backup"
 mkdir -p "$folder/floor" "$folder/bin"
 for f in bench_floor bench_floor_imports bench_floor_children; do
   cp "build/bench-win64/bench/$f.exe" "$folder/floor/"

@@ -127,7 +127,7 @@ void Win32FileSystem::setCurrentFolder(const std::wstring& path) {
 std::string Win32FileSystem::readFirstLine(const std::wstring& path) {
   const HANDLE h = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) failLast();
+  if (h == INVALID_HANDLE_VALUE) throw FileOpenFailure(fileFailure(GetLastError()));
   const UniqueHandle owner(h);
   std::string line;
   std::string chunk(64 * 1024, '\0');

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/failure.h"
@@ -160,6 +161,13 @@ class ProcessListPort {
 
 // ---- files ---------------------------------------------------------------
 
+// A file that could not be opened at all, told apart from a read that fails
+// once the file is open: a reader that goes on after a failed open also
+// fails on the file it never got.
+struct FileOpenFailure : Failure {
+  explicit FileOpenFailure(Failure f) : Failure(std::move(f)) {}
+};
+
 class FileSystemPort {
  public:
   virtual ~FileSystemPort() = default;
@@ -175,8 +183,9 @@ class FileSystemPort {
   virtual void copyFile(const std::wstring& from, const std::wstring& to) = 0;  // replaces; throws
   virtual void createFolder(const std::wstring& path) = 0;                      // throws
   virtual void setCurrentFolder(const std::wstring& path) = 0;                  // throws
-  // The bytes of the first line (up to CR or LF) of a file. Throws Failure:
-  // 53 when it cannot be opened, 6 when the line is longer than kMaxLine.
+  // The bytes of the first line (up to CR or LF) of a file. Throws
+  // FileOpenFailure when it cannot be opened (53 when it is not there), and
+  // Failure when the read fails (6 when the line is longer than kMaxLine).
   virtual std::string readFirstLine(const std::wstring& path) = 0;
   static constexpr std::size_t kMaxLine = 16u * 1024u * 1024u;
 

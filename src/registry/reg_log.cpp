@@ -158,12 +158,17 @@ std::vector<std::wstring> settingsLogApplications(const Services& services, cons
 
 bool RegLogRead(const Services& services, const std::wstring& path) {
   std::string line;
-  bool opened = false;
+  bool opened = true;
   // Open and read are two steps: a file that cannot be opened also fails
-  // the read, as reading from a file number that was never opened does.
+  // the read, as reading from a file number that was never opened does. A
+  // read that fails on an opened file is that step's failure alone.
   guardedStep(services.messages, reportText, [&] {
-    line = services.files.readFirstLine(path);
-    opened = true;
+    try {
+      line = services.files.readFirstLine(path);
+    } catch (const FileOpenFailure&) {
+      opened = false;
+      throw;
+    }
   });
   std::wstring text;
   guardedStep(services.messages, reportText, [&] {

@@ -98,7 +98,7 @@ void FakeFileSystem::setCurrentFolder(const std::wstring& path) {
 
 std::string FakeFileSystem::readFirstLine(const std::wstring& path) {
   auto it = files.find(path);
-  if (it == files.end()) throw Failure(err::kFileNotFound, L"File not found");
+  if (it == files.end()) throw FileOpenFailure(Failure(err::kFileNotFound, L"File not found"));
   const std::string& c = it->second.content;
   const auto end = c.find_first_of("\r\n");
   std::string line = c.substr(0, end);

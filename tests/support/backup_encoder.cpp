@@ -101,12 +101,18 @@ std::string asciiBytes(std::wstring_view text) {
   return out;
 }
 
+std::string backupLine(std::wstring_view header, const std::vector<Record>& records) {
+  return lineFromHex(hexEncode(settingsText(header, records)));
+}
+
+std::string lineFromHex(std::wstring_view hexText) { return asciiBytes(radix64Encode(hexText)); }
+
 std::string backupFile(std::wstring_view header, const std::vector<Record>& records, std::string_view rest) {
-  return backupFileFromHex(hexEncode(settingsText(header, records)), rest);
+  return backupFileFromLine(backupLine(header, records), rest);
 }
 
 std::string backupFileFromHex(std::wstring_view hexText, std::string_view rest) {
-  return backupFileFromLine(asciiBytes(radix64Encode(hexText)), rest);
+  return backupFileFromLine(lineFromHex(hexText), rest);
 }
 
 std::string backupFileFromLine(std::string_view line, std::string_view rest) {

@@ -29,6 +29,11 @@ std::wstring settingsText(std::wstring_view header, const std::vector<Record>& r
 // ASCII text to the bytes of a file line; throws for anything else.
 std::string asciiBytes(std::wstring_view text);
 
+// The encoded first line: the settings text, or a raw hex text (which may be
+// malformed) under a valid radix-64 layer.
+std::string backupLine(std::wstring_view header, const std::vector<Record>& records);
+std::string lineFromHex(std::wstring_view hexText);
+
 // Whole backup file bytes: the encoded line, then `rest` (by default a line
 // break and a second line that the reader must ignore).
 std::string backupFile(std::wstring_view header, const std::vector<Record>& records,

@@ -75,6 +75,10 @@ TEST(BackupSelection, PrefersTheGreatestKeyAndTheEarlierOfEqualOnes) {
   EXPECT_EQ(selectBackup(names(
                 {L"환경설정_20100101_0900.mdb", L"환경설정_2010_0101_0900.mdb", L"환경설정_20100101_0900 사본.mdb"})),
             0u);
+  // Two equal keys that both beat the first name: the earlier of them stays.
+  EXPECT_EQ(selectBackup(
+                names({L"환경설정_20100101_0900.mdb", L"환경설정_20240101_1230.mdb", L"환경설정_2024_0101_1230.mdb"})),
+            1u);
   // 환경설정.mdb has the key 0: it is kept only when listed first and nothing beats 0.
   EXPECT_EQ(selectBackup(names({L"환경설정.mdb", L"환경설정_.mdb"})), 0u);
   EXPECT_EQ(selectBackup(names({L"환경설정.mdb", L"환경설정_20100101_0900.mdb"})), 1u);

@@ -123,6 +123,18 @@ TEST_F(RegLogReadTest, OverwritesNamedSettingsAndLeavesTheOthers) {
   EXPECT_EQ(setting(L"Other", L"S", L"N"), L"other");
 }
 
+// Only a field 0 of exactly "&" or "#" changes the current names; a setting
+// may be called "#N" or "&N".
+TEST_F(RegLogReadTest, NamesBeginningWithTheRecordMarksAreSettings) {
+  backup({L"h", L"&\tA", L"#\tS", L"#N\tV", L"&N\tW", L"N\tX"});
+  EXPECT_TRUE(run());
+  EXPECT_TRUE(env.messages.shown.empty());
+  EXPECT_EQ(setting(L"A", L"S", L"#N"), L"V");
+  EXPECT_EQ(setting(L"A", L"S", L"&N"), L"W");
+  EXPECT_EQ(setting(L"A", L"S", L"N"), L"X");
+  EXPECT_EQ(counting.created, std::vector<std::string>{std::string(kArea) + "\\A\\S"});
+}
+
 TEST_F(RegLogReadTest, SecondSectionRecordCreatesNothingNew) {
   backup({L"h", L"&\tA", L"#\tS", L"N\t1", L"#\tS", L"M\t2"});
   EXPECT_TRUE(run());
@@ -141,6 +153,15 @@ TEST_F(RegLogReadTest, MissingFileReportsOpenAndReadThenSucceeds) {
     EXPECT_EQ(m.buttons, MsgButtons::Ok);
     EXPECT_EQ(m.icon, MsgIcon::None);
   }
+  EXPECT_TRUE(everything().empty());
+}
+
+// The file opened, so only the read's own failure is shown: no "bad file
+// number" for a file that was never opened.
+TEST_F(RegLogReadTest, ReadFailingAfterTheOpenGivesItsMessageOnly) {
+  env.files.files[kFile].content = std::string(FileSystemPort::kMaxLine + 1, 'A');
+  EXPECT_TRUE(run());
+  EXPECT_EQ(texts(), std::vector<std::wstring>{errorMessage(L"6: Overflow")});
   EXPECT_TRUE(everything().empty());
 }
 

@@ -58,6 +58,21 @@ TEST(ZoomLayout, ExactlyTheSizeOfThePictureIsNotStretched) {
   EXPECT_TRUE(LayoutZoom(kPic0W - 15, kPic0H - 15, kPic0W, kPic0H, false)->stretched);
 }
 
+TEST(ZoomLayout, EqualInOneDirectionAndTooSmallInTheOtherIsNotStretched) {
+  // The box fits exactly across and overflows top and bottom...
+  const auto across = LayoutZoom(kPic1W, kPic1H - 600, kPic1W, kPic1H, false);
+  ASSERT_TRUE(across);
+  EXPECT_FALSE(across->stretched);
+  EXPECT_DOUBLE_EQ(across->pictureLeft, 0);
+  EXPECT_DOUBLE_EQ(across->pictureTop, -300);
+  // ...or fits exactly from top to bottom and overflows at the sides.
+  const auto down = LayoutZoom(kPic1W - 600, kPic1H, kPic1W, kPic1H, false);
+  ASSERT_TRUE(down);
+  EXPECT_FALSE(down->stretched);
+  EXPECT_DOUBLE_EQ(down->pictureLeft, -300);
+  EXPECT_DOUBLE_EQ(down->pictureTop, 0);
+}
+
 TEST(ZoomLayout, MinimisedLeavesTheLayoutAlone) {
   EXPECT_FALSE(LayoutZoom(kClientW, kClientH, kPic0W, kPic0H, true));
   // A minimised window reports a tiny client area; it must not flip to stretched.

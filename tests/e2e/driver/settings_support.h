@@ -8,7 +8,6 @@
 #include <shlobj.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <functional>
 #include <map>
 #include <set>
@@ -17,6 +16,7 @@
 #include <vector>
 
 #include "driver/driver.h"
+#include "support/backup_encoder.h"
 
 namespace e2e::settings {
 
@@ -42,85 +42,24 @@ inline bool endsWith(const std::wstring& text, const std::wstring& suffix) {
 }
 
 // ---- settings backup files ------------------------------------------------
-// A line of radix-64 text around a hex text of four digits per UTF-16 code
-// unit of the settings text (CR LF as "0D0A"); the settings text is a header
-// line and one record per line, fields joined by TAB.
+// Written by the tests' one encoder (support/backup_encoder.h); these add the
+// scenarios' header and a raw-bytes line.
 
-using Record = std::vector<std::wstring>;
+using doumteo::testing::hexEncode;
+using doumteo::testing::lineFromHex;
+using doumteo::testing::Record;
+using doumteo::testing::settingsText;
 
-// Characters that the group "00XX" stands for by itself.
-inline bool standsForItself(std::uint32_t c) {
-  if (c >= 128) return false;
-  if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == ' ') return true;
-  return std::string_view("-_=+\\|[]{}<>,./?~!@$#%^&*():;'\"").find(static_cast<char>(c)) != std::string_view::npos;
-}
-
-inline void appendHexByte(std::wstring& out, std::uint32_t byte) {
-  const wchar_t* digits = L"0123456789ABCDEF";
-  out += digits[(byte >> 4) & 15];
-  out += digits[byte & 15];
-}
-
-inline std::wstring hexEncode(std::wstring_view text) {
-  std::wstring out;
-  out.reserve(text.size() * 4);
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') {
-      out += L"0D0A";
-      ++i;
-      continue;
-    }
-    const std::uint32_t unit = static_cast<std::uint16_t>(text[i]);
-    const std::uint32_t low = unit & 0xFF, high = unit >> 8;
-    if (low == 0 && standsForItself(high)) throw DriverError(L"a code unit the format cannot carry");
-    if (high == 0 && standsForItself(unit)) {
-      out += L"00";
-      appendHexByte(out, low);
-    } else {  // low byte first
-      appendHexByte(out, low);
-      appendHexByte(out, high);
-    }
-  }
-  return out;
-}
-
-inline std::string radix64Encode(std::string_view bytes) {
-  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  for (std::size_t i = 0; i < bytes.size(); i += 3) {
-    const std::size_t count = std::min<std::size_t>(3, bytes.size() - i);
-    std::uint32_t chunk = 0;
-    for (std::size_t k = 0; k < 3; ++k)
-      chunk = chunk << 8 | (k < count ? static_cast<unsigned char>(bytes[i + k]) : 0u);
-    for (std::size_t k = 0; k < 4; ++k) out += k <= count ? kAlphabet[(chunk >> (18 - 6 * k)) & 63] : '=';
-  }
-  return out;
-}
-
-inline std::wstring settingsText(const std::wstring& header, const std::vector<Record>& records) {
-  std::wstring text = header;
-  for (const Record& record : records) {
-    text += L"\r\n";
-    for (std::size_t f = 0; f < record.size(); ++f) text += (f ? L"\t" : L"") + record[f];
-  }
-  return text;
-}
-
-inline std::string ascii(const std::wstring& text) {
-  std::string out;
-  for (wchar_t c : text) {
-    if (c > 0x7F) throw DriverError(L"not ASCII");
-    out += static_cast<char>(c);
-  }
-  return out;
-}
-
-// The encoded first line for a hex text (which may be malformed on purpose).
-inline std::string lineFromHex(const std::wstring& hexText) { return radix64Encode(ascii(hexText)); }
 inline std::string backupLine(const std::vector<Record>& records, const std::wstring& header = L"VELTO SETTINGS") {
-  return lineFromHex(hexEncode(settingsText(header, records)));
+  return doumteo::testing::backupLine(header, records);
 }
+// Radix-64 of any bytes, for a line whose inner layer is no hex text at all.
+inline std::string radix64Encode(std::string_view bytes) {
+  std::wstring units;
+  for (const unsigned char b : bytes) units += static_cast<wchar_t>(b);
+  return doumteo::testing::asciiBytes(doumteo::testing::radix64Encode(units));
+}
+
 // text with `what` put in at pos (built anew: GCC 12 warns wrongly about
 // std::string::insert at -O3).
 inline std::string insertedAt(const std::string& text, std::size_t pos, const std::string& what) {
@@ -129,7 +68,7 @@ inline std::string insertedAt(const std::string& text, std::size_t pos, const st
 
 // A whole backup file: the line, and a second line that must be ignored.
 inline std::string backupFile(const std::vector<Record>& records) {
-  return backupLine(records) + "\r\nignored second line\r\n";
+  return doumteo::testing::backupFile(L"VELTO SETTINGS", records);
 }
 
 // ---- Wine's reg.exe ---------------------------------------------------------

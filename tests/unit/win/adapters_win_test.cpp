@@ -202,6 +202,8 @@ TEST_F(AdapterFiles, FirstLineEndsAtCrOrLfAndKeepsItsBytes) {
     EXPECT_EQ(files.readFirstLine(at(L"환경설정1.mdb")), line) << content;
   }
   EXPECT_EQ(failureNumber([&] { files.readFirstLine(at(L"missing.mdb")); }), err::kFileNotFound);
+  // The settings reader reports a second failure only for a file that never opened.
+  EXPECT_THROW(files.readFirstLine(at(L"missing.mdb")), FileOpenFailure);
 }
 
 TEST_F(AdapterFiles, FirstLineLongerThanTheCapIsAnOverflow) {
