@@ -21,9 +21,8 @@
 
 namespace doumteo {
 
-using ui::ControlSpec;
 using ui::Font;
-using ui::Kind;
+using ui::Panel;
 
 // Per-run state of the commands (the connection of the database test, the
 // once-per-run backup start).
@@ -73,61 +72,6 @@ const Shortcut kShortcuts[9] = {
     {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP},
 };
 
-std::vector<ControlSpec> mainControls() {
-  std::vector<ControlSpec> c;
-  auto add = [&](Kind k, std::wstring name, std::wstring parent, int l, int t, int w, int h, std::wstring cap,
-                 Font f = Font::Gulim, int icon = 0) {
-    c.push_back(ControlSpec{k, std::move(name), std::move(parent), l, t, w, h, std::move(cap), f, icon, 0, true});
-  };
-  add(Kind::Panel3D, L"SSPanel1", L"", 0, 0, 14370, 8970, L"");
-  add(Kind::Panel3D, L"SSPanel2", L"SSPanel1", 90, 90, 4740, 8790, L"");
-  add(Kind::Label, L"Label2", L"SSPanel2", 180, 45, 3000, 210, L"홈페이지 바로가기", Font::GulimChe);
-  for (int k = 0; k < 9; ++k) {
-    const auto& s = kShortcuts[k];
-    add(Kind::ImageButton, L"btnHomePage(" + std::to_wstring(s.index) + L")", L"SSPanel2", 90, 270 + 855 * k, 4560, 735,
-        s.caption, Font::Gulim, s.icon);
-  }
-  add(Kind::Panel3D, L"SSPanel3", L"SSPanel1", 4860, 90, 9465, 4560, L"");
-  add(Kind::Panel3D, L"pnlName", L"SSPanel3", 0, 0, 9465, 375, L"");
-  add(Kind::Label, L"Label3", L"SSPanel3", 180, 495, 3000, 210, L"A/S 및 업데이트", Font::GulimChe);
-  struct Svc {
-    const wchar_t* name;
-    const wchar_t* caption;
-    int col, row, icon;
-  };
-  const Svc svc[8] = {
-      {L"btnRemote", L"원격지원서비스", 0, 0, IDI_BTN_REMOTE},
-      {L"btnInstall", L"최신버전업데이트", 1, 0, IDI_BTN_INSTALL},
-      {L"btnAS", L"DB AS접수", 0, 1, IDI_BTN_AS},
-      {L"btnADO", L"DB접속테스트", 1, 1, IDI_BTN_ADO},
-      {L"btnTime", L"컴퓨터 시간 설정", 0, 2, IDI_BTN_TIME},
-      {L"btnTask", L"작업관리자", 1, 2, IDI_BTN_TASK},
-      {L"btnReDelDB", L"레지스트리 삭제", 0, 3, IDI_BTN_REDELDB},
-      {L"btnRegedit", L"레지스트리 편집기", 1, 3, IDI_BTN_REGEDIT},
-  };
-  const int rows[4] = {765, 1710, 2655, 3600};
-  for (const auto& s : svc)
-    add(Kind::ImageButton, s.name, L"SSPanel3", s.col ? 4770 : 90, rows[s.row], 4560, 825, s.caption, Font::Gulim,
-        s.icon);
-  add(Kind::Panel3D, L"SSPanel5", L"SSPanel1", 4860, 4680, 9465, 4200, L"");
-  add(Kind::ImageButton, L"btnRegBackup", L"SSPanel5", 90, 135, 2265, 825, L"환경설정 복원", Font::Gulim,
-      IDI_BTN_REGBACKUP);
-  add(Kind::DropDownList, L"cmbReg", L"SSPanel5", 2385, 180, 2265, 0, L"");
-  add(Kind::ImageButton, L"btnCom", L"SSPanel5", 4770, 135, 4560, 825, L"본체뒷면 사진", Font::Gulim, IDI_BTN_COM);
-  add(Kind::ImageButton, L"DoumteoUp", L"SSPanel5", 90, 1080, 2265, 825, L"도움터 재설치", Font::Gulim,
-      IDI_BTN_DOUMTEOUP);
-  add(Kind::ImageButton, L"AS119", L"SSPanel5", 2385, 1080, 2265, 825, L"벨토119 설치", Font::Gulim, IDI_BTN_AS119);
-  add(Kind::ImageButton, L"btnKeyBoard", L"SSPanel5", 4770, 1080, 4560, 825, L"키보드 모형도", Font::Gulim,
-      IDI_BTN_KEYBOARD);
-  add(Kind::Panel3D, L"SSPanel4", L"SSPanel5", 45, 1980, 9465, 2175, L"");
-  add(Kind::Label, L"Label5", L"SSPanel4", 45, 135, 3000, 210, L"벨토 소프트", Font::GulimChe);
-  for (int i = 0; i < 9; ++i)
-    add(Kind::Label, L"Label1(" + std::to_wstring(i) + L")", L"SSPanel4", kContactPlaces[i].left, kContactPlaces[i].top,
-        kContactPlaces[i].width, 225, kContactLines[i], Font::GulimChe);
-  add(Kind::ImageButton, L"btnClose", L"SSPanel4", 7965, 1575, 1260, 465, L"닫기 &C", Font::Gulim, IDI_BTN_CLOSE);
-  return c;
-}
-
 // The file version of the program's own resources: major, minor, revision.
 std::wstring resourceVersion() {
   HMODULE self = GetModuleHandleW(nullptr);
@@ -156,7 +100,7 @@ FrmMain::FrmMain(const Services& services, const ProductProfile& profile, bool p
       profile_(profile),
       prevInstance_(prevInstance),
       state_(std::make_unique<MainState>()) {
-  addControls(mainControls());
+  buildControls();
   wireCommands();
   // The backup folder may hold thousands of files: it is listed on a worker
   // thread while the window and its controls are being built.
@@ -164,6 +108,47 @@ FrmMain::FrmMain(const Services& services, const ProductProfile& profile, bool p
 }
 
 FrmMain::~FrmMain() = default;
+
+void FrmMain::buildControls() {
+  const Panel all = addPanel(L"SSPanel1", Panel(), {0, 0, 14370, 8970});
+  const Panel web = addPanel(L"SSPanel2", all, {90, 90, 4740, 8790});
+  addLabel(L"Label2", web, {180, 45, 3000, 210}, L"홈페이지 바로가기", Font::GulimChe);
+  for (int k = 0; k < 9; ++k) {
+    const auto& s = kShortcuts[k];
+    btnHomePage_[k] = addImageButton(L"btnHomePage(" + std::to_wstring(s.index) + L")", web,
+                                     {90, 270 + 855 * k, 4560, 735}, s.caption, s.icon);
+  }
+  const Panel service = addPanel(L"SSPanel3", all, {4860, 90, 9465, 4560});
+  pnlName_ = addPanel(L"pnlName", service, {0, 0, 9465, 375});
+  addLabel(L"Label3", service, {180, 495, 3000, 210}, L"A/S 및 업데이트", Font::GulimChe);
+  // Two columns, four rows.
+  auto serviceButton = [&](const wchar_t* name, const wchar_t* caption, int col, int row, int icon) {
+    static constexpr int kRows[4] = {765, 1710, 2655, 3600};
+    return addImageButton(name, service, {col ? 4770 : 90, kRows[row], 4560, 825}, caption, icon);
+  };
+  btnRemote_ = serviceButton(L"btnRemote", L"원격지원서비스", 0, 0, IDI_BTN_REMOTE);
+  btnInstall_ = serviceButton(L"btnInstall", L"최신버전업데이트", 1, 0, IDI_BTN_INSTALL);
+  btnAS_ = serviceButton(L"btnAS", L"DB AS접수", 0, 1, IDI_BTN_AS);
+  btnADO_ = serviceButton(L"btnADO", L"DB접속테스트", 1, 1, IDI_BTN_ADO);
+  btnTime_ = serviceButton(L"btnTime", L"컴퓨터 시간 설정", 0, 2, IDI_BTN_TIME);
+  btnTask_ = serviceButton(L"btnTask", L"작업관리자", 1, 2, IDI_BTN_TASK);
+  btnReDelDB_ = serviceButton(L"btnReDelDB", L"레지스트리 삭제", 0, 3, IDI_BTN_REDELDB);
+  btnRegedit_ = serviceButton(L"btnRegedit", L"레지스트리 편집기", 1, 3, IDI_BTN_REGEDIT);
+  const Panel tools = addPanel(L"SSPanel5", all, {4860, 4680, 9465, 4200});
+  btnRegBackup_ = addImageButton(L"btnRegBackup", tools, {90, 135, 2265, 825}, L"환경설정 복원", IDI_BTN_REGBACKUP);
+  cmbReg_ = addDropDownList(L"cmbReg", tools, {2385, 180, 2265, 0});
+  btnCom_ = addImageButton(L"btnCom", tools, {4770, 135, 4560, 825}, L"본체뒷면 사진", IDI_BTN_COM);
+  DoumteoUp_ = addImageButton(L"DoumteoUp", tools, {90, 1080, 2265, 825}, L"도움터 재설치", IDI_BTN_DOUMTEOUP);
+  AS119_ = addImageButton(L"AS119", tools, {2385, 1080, 2265, 825}, L"벨토119 설치", IDI_BTN_AS119);
+  btnKeyBoard_ = addImageButton(L"btnKeyBoard", tools, {4770, 1080, 4560, 825}, L"키보드 모형도", IDI_BTN_KEYBOARD);
+  const Panel contacts = addPanel(L"SSPanel4", tools, {45, 1980, 9465, 2175});
+  addLabel(L"Label5", contacts, {45, 135, 3000, 210}, L"벨토 소프트", Font::GulimChe);
+  for (int i = 0; i < 9; ++i)
+    addLabel(L"Label1(" + std::to_wstring(i) + L")", contacts,
+             {kContactPlaces[i].left, kContactPlaces[i].top, kContactPlaces[i].width, 225}, kContactLines[i],
+             Font::GulimChe);
+  btnClose_ = addImageButton(L"btnClose", contacts, {7965, 1575, 1260, 465}, L"닫기 &C", IDI_BTN_CLOSE);
+}
 
 std::wstring FrmMain::windowTitle() {
   return std::wstring(L"벨토 Soft  ") + kAppTitle + L" Ver." + resourceVersion() + L"     홈페이지 -" +
@@ -174,7 +159,7 @@ void FrmMain::onLoad() {
   SetWindowTextW(hwnd(), windowTitle().c_str());
   setWindowIcon(IDI_APP);
   if (!prevInstance_) {
-    setText(L"pnlName", profile_.programName);
+    pnlName_.setText(profile_.programName);
     FillBackupList();
   }
 }
@@ -201,7 +186,7 @@ void FrmMain::runCommand(const std::function<void()>& command) {
 BackupList FrmMain::listBackups() const { return listBackupFiles(services_.files, services_.files.programFolder()); }
 
 void FrmMain::FillBackupList() {
-  HWND list = control(L"cmbReg");
+  HWND list = cmbReg_.hwnd();
   const BackupList found = pendingBackups_.valid() ? pendingBackups_.get() : listBackups();
   // A folder may hold thousands of backups: the list is filled with its
   // storage reserved and without a redraw per item.
@@ -217,7 +202,12 @@ void FrmMain::FillBackupList() {
 }
 
 void FrmMain::wireCommands() {
-  onClick[L"btnClose"] = [this] { closeMain(); };
+  // Every command but closing runs through runCommand, so that a command
+  // that unloads the window ends the loop only when it is done.
+  auto command = [this](const ui::Button& button, std::function<void()> handler) {
+    button.onClick([this, handler = std::move(handler)] { runCommand(handler); });
+  };
+  btnClose_.onClick([this] { closeMain(); });
   // The window is minimised only when the program runs. One that cannot be
   // started is reported; a UAC prompt the user refused needs no word.
   auto startTool = [this](const std::wstring& commandLine, const std::wstring& toolName) {
@@ -232,37 +222,29 @@ void FrmMain::wireCommands() {
         break;
     }
   };
-  onClick[L"btnRegedit"] = [startTool] { startTool(L"regedit.exe", L"레지스트리 편집기"); };
-  onClick[L"btnTask"] = [startTool] { startTool(L"taskmgr.exe ", L"작업관리자"); };
-  onClick[L"btnTime"] = [this] { showClock(); };
-  onClick[L"btnCom"] = [this] { showImage(0); };
-  onClick[L"btnKeyBoard"] = [this] { showImage(1); };
-  onClick[L"btnRemote"] = [this] { OpenRemoteSupport(services_); };
-  onClick[L"AS119"] = [this] { AS119_Click(services_); };
-  for (int i : {0, 1, 2, 3, 4, 5, 6, 8, 9})
-    onClick[L"btnHomePage(" + std::to_wstring(i) + L")"] = [this, i] {
-      btnHomePage_Click(services_, profile_, i, *this);
-    };
-  onClick[L"btnADO"] = [this] {
+  command(btnRegedit_, [startTool] { startTool(L"regedit.exe", L"레지스트리 편집기"); });
+  command(btnTask_, [startTool] { startTool(L"taskmgr.exe ", L"작업관리자"); });
+  command(btnTime_, [this] { showClock(); });
+  command(btnCom_, [this] { showImage(0); });
+  command(btnKeyBoard_, [this] { showImage(1); });
+  command(btnRemote_, [this] { OpenRemoteSupport(services_); });
+  command(AS119_, [this] { AS119_Click(services_); });
+  for (int k = 0; k < 9; ++k)
+    command(btnHomePage_[k],
+            [this, index = kShortcuts[k].index] { btnHomePage_Click(services_, profile_, index, *this); });
+  command(btnADO_, [this] {
     // Opening the database may take up to its 30-second timeout.
     HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
     btnADO_Click(services_, profile_, state_->db);
     SetCursor(old);
-  };
-  onClick[L"btnInstall"] = [this] { btnInstall_Click(services_, profile_, *this); };
-  onClick[L"btnAS"] = [this] { btnAS_Click(services_, profile_, *this, state_->backup); };
-  onClick[L"btnRegBackup"] = [this] { btnRegBackup_Click(services_, profile_, text(L"cmbReg")); };
-  onMouseUp[L"btnReDelDB"] = [this](const ui::MouseEvent& e) {
-    btnReDelDB_MouseDown(services_, profile_, e.button, e.shift);
-  };
-  onClick[L"DoumteoUp"] = [this] { DoumteoUp_Click(services_, *this); };
-
-  for (auto& [name, handler] : onClick) {
-    if (name == L"btnClose") continue;
-    handler = [this, inner = handler] { runCommand(inner); };
-  }
-  for (auto& [name, handler] : onMouseUp)
-    handler = [this, inner = handler](const ui::MouseEvent& e) { runCommand([&] { inner(e); }); };
+  });
+  command(btnInstall_, [this] { btnInstall_Click(services_, profile_, *this); });
+  command(btnAS_, [this] { btnAS_Click(services_, profile_, *this, state_->backup); });
+  command(btnRegBackup_, [this] { btnRegBackup_Click(services_, profile_, cmbReg_.text()); });
+  btnReDelDB_.onMouseUp([this](const ui::MouseEvent& e) {
+    runCommand([&] { btnReDelDB_MouseDown(services_, profile_, e.button, e.shift); });
+  });
+  command(DoumteoUp_, [this] { DoumteoUp_Click(services_, *this); });
 }
 
 void FrmMain::minimizeMain() { ShowWindow(hwnd(), SW_MINIMIZE); }

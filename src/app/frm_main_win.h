@@ -39,6 +39,7 @@ class FrmMain final : public ui::Form, public WindowPort {
   void onClosing() override;
 
  private:
+  void buildControls();
   void wireCommands();
   BackupList listBackups() const;
   void centreOnMain(HWND dialog) const;
@@ -52,6 +53,12 @@ class FrmMain final : public ui::Form, public WindowPort {
   std::vector<ui::Form*> openDialogs_;
   // The first listing of the backup folder, started with the window.
   std::future<BackupList> pendingBackups_;
+
+  ui::Button btnHomePage_[9];  // in the order they are stacked
+  ui::Panel pnlName_;
+  ui::Button btnRemote_, btnInstall_, btnAS_, btnADO_, btnTime_, btnTask_, btnReDelDB_, btnRegedit_;
+  ui::Button btnRegBackup_, btnCom_, DoumteoUp_, AS119_, btnKeyBoard_, btnClose_;
+  ui::DropDownList cmbReg_;
 };
 
 }  // namespace doumteo

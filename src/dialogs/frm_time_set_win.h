@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+
 #include "platform/ports.h"
 #include "ui/kit.h"
 
@@ -15,9 +17,11 @@ class FrmTimeSet final : public ui::Form {
   void onCancel() override { close(); }
 
  private:
-  void fillList(const std::wstring& name, const std::vector<std::wstring>& entries, const std::wstring& preset);
-  std::wstring listText(const std::wstring& name) const;
+  void save();
   const Services& services_;
+  ui::Panel pnlNowTime_;
+  std::array<ui::DropDownList, 3> cmbDate_;
+  ui::Button btnTimeShow_, btnSave_, btnClose_;
 };
 
 }  // namespace doumteo

@@ -6,18 +6,12 @@
 
 namespace doumteo {
 
-using ui::ControlSpec;
-using ui::Font;
-using ui::Kind;
-
 FrmZoom_Image::FrmZoom_Image() : ui::Form(L"FrmZoom_Image", L"이미지확대", 14700, 10065) {
-  resizable_ = true;
-  addControls({
-      ControlSpec{Kind::PictureBox, L"picBig(0)", L"", 3330, 1845, 6330, 9765, L"", Font::Gulim, 0, 0, false},
-      ControlSpec{Kind::PictureBox, L"picBig(1)", L"", 0, 0, 13275, 4770, L"", Font::Gulim, 0, 0, false},
-      ControlSpec{Kind::Image, L"Image1", L"", 0, 0, 14700, 10065, L"", Font::Gulim, 0, 0, false},
-  });
-  onDoubleClick[L"Image1"] = [this] { close(); };
+  const ui::Panel form;
+  picBig_[0] = addPicture(L"picBig(0)", form, {3330, 1845, 6330, 9765}, false);
+  picBig_[1] = addPicture(L"picBig(1)", form, {0, 0, 13275, 4770}, false);
+  image1_ = addPicture(L"Image1", form, {0, 0, 14700, 10065}, true);
+  image1_.onDoubleClick([this] { close(); });
 }
 
 FrmZoom_Image::~FrmZoom_Image() {
@@ -26,8 +20,8 @@ FrmZoom_Image::~FrmZoom_Image() {
 }
 
 void FrmZoom_Image::choosePicture(int index) {
-  HWND chosen = control(index == 0 ? L"picBig(0)" : L"picBig(1)");
-  HWND other = control(index == 0 ? L"picBig(1)" : L"picBig(0)");
+  HWND chosen = picBig_[index == 0 ? 0 : 1].hwnd();
+  HWND other = picBig_[index == 0 ? 1 : 0].hwnd();
   ShowWindow(chosen, SW_SHOWNA);
   EnableWindow(chosen, TRUE);
   ShowWindow(other, SW_HIDE);
@@ -35,7 +29,7 @@ void FrmZoom_Image::choosePicture(int index) {
 }
 
 int FrmZoom_Image::activeIndex() const {
-  HWND p0 = control(L"picBig(0)");
+  HWND p0 = picBig_[0].hwnd();
   return (IsWindowVisible(p0) || IsWindowEnabled(p0)) ? 0 : 1;
 }
 
@@ -47,18 +41,17 @@ void FrmZoom_Image::onLoad() {
   }
   pictures_[0] = ui::loadPicture(IDR_PICTURE_PC_BACK);
   pictures_[1] = ui::loadPicture(IDR_PICTURE_KEYBOARD);
-  setPicture(L"picBig(0)", pictures_[0]);
-  setPicture(L"picBig(1)", pictures_[1]);
-  SetWindowPos(control(L"Image1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
+  picBig_[0].setPicture(pictures_[0]);
+  picBig_[1].setPicture(pictures_[1]);
+  SetWindowPos(image1_.hwnd(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 void FrmZoom_Image::onResize() {
   RECT rc;
   GetClientRect(hwnd(), &rc);
   const UINT d = dpi();
-  const std::wstring boxName = activeIndex() == 0 ? L"picBig(0)" : L"picBig(1)";
-  HWND box = control(boxName);
-  HWND image = control(L"Image1");
+  HWND box = picBig_[activeIndex()].hwnd();
+  HWND image = image1_.hwnd();
   if (!box || !image) return;
   RECT br;
   GetWindowRect(box, &br);
@@ -69,7 +62,7 @@ void FrmZoom_Image::onResize() {
   SetWindowPos(image, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
   if (layout->stretched) {
     if (!image1Loaded_) {
-      setPicture(L"Image1", pictures_[activeIndex()]);
+      image1_.setPicture(pictures_[activeIndex()]);
       image1Loaded_ = true;
     }
     ShowWindow(box, SW_HIDE);

@@ -21,6 +21,8 @@ class FrmZoom_Image final : public ui::Form {
  private:
   int activeIndex() const;
   HBITMAP pictures_[2] = {nullptr, nullptr};
+  ui::Picture picBig_[2];
+  ui::Picture image1_;
   bool image1Loaded_ = false;
 };
 

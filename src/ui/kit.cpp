@@ -36,13 +36,7 @@ int modifierState() {
   return s;
 }
 
-LRESULT CALLBACK formCreateProc(HWND h, UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_NCCREATE) {
-    auto* cs = reinterpret_cast<CREATESTRUCTW*>(l);
-    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-  }
-  return DefWindowProcW(h, m, w, l);
-}
+[[noreturn]] void failNoWindow() { throw Failure(err::kOutOfMemory, L"Out of memory"); }
 
 }  // namespace
 
@@ -61,18 +55,17 @@ void registerClasses(HINSTANCE instance) {
 
   wc.style = CS_DBLCLKS;
   wc.lpszClassName = kFormClass;
-  wc.lpfnWndProc = &formCreateProc;
-  // The real procedure is installed per form in create(); this one only
-  // stores the owner object pointer during creation.
+  wc.lpfnWndProc = &Form::wndProc;
   RegisterClassExW(&wc);
 
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpszClassName = kPanelClass;
-  wc.lpfnWndProc = DefWindowProcW;
+  wc.lpfnWndProc = &Form::panelProc;
   RegisterClassExW(&wc);
 
   wc.style = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
   wc.lpszClassName = kPictureClass;
+  wc.lpfnWndProc = &Form::pictureProc;
   wc.hbrBackground = nullptr;
   RegisterClassExW(&wc);
 
@@ -105,9 +98,13 @@ void Form::create(HWND owner, DWORD style, DWORD exStyle) {
   dpi_ = windowDpi(owner);
   RECT r{0, 0, twipsToPixels(clientWidthTwips_, dpi_), twipsToPixels(clientHeightTwips_, dpi_)};
   AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, dpi_);
-  hwnd_ = CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kFormClass, title_.c_str(), style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, owner, nullptr, g_instance, this);
-  SetWindowLongPtrW(hwnd_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::wndProc));
+  // The window procedure attaches this object at WM_NCCREATE, so the form
+  // sees every message of its creation.
+  if (!CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kFormClass, title_.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                       r.right - r.left, r.bottom - r.top, owner, nullptr, g_instance, this)) {
+    hwnd_ = nullptr;
+    failNoWindow();
+  }
   const UINT actual = windowDpi(hwnd_);
   if (actual != dpi_) {
     dpi_ = actual;
@@ -116,18 +113,101 @@ void Form::create(HWND owner, DWORD style, DWORD exStyle) {
     SetWindowPos(hwnd_, nullptr, 0, 0, r2.right - r2.left, r2.bottom - r2.top, SWP_NOMOVE | SWP_NOZORDER);
   }
   makeFonts();
-  for (const auto& item : specs_) createControl(item);
+  for (std::size_t i = 0; i < items_.size(); ++i) createControl(i);
   created_ = true;
   const Procedure procedure(*this, L"Form_Load");
   onLoad();
 }
 
-void Form::addControls(std::vector<ControlSpec> specs) {
-  int next = kFirstControlId + static_cast<int>(specs_.size());
-  for (auto& s : specs) {
-    if (s.id == 0) s.id = next++;
-    specs_.push_back(std::move(s));
+int Form::idOf(std::size_t index) { return kFirstControlId + static_cast<int>(index); }
+
+Form::Item* Form::itemById(int id) {
+  const int index = id - kFirstControlId;
+  return index >= 0 && static_cast<std::size_t>(index) < items_.size() ? &items_[static_cast<std::size_t>(index)]
+                                                                       : nullptr;
+}
+
+std::size_t Form::addItem(Item item) {
+  items_.push_back(std::move(item));
+  return items_.size() - 1;
+}
+
+int Form::parentIndex(const Panel& parent) { return parent.form_ ? static_cast<int>(parent.index_) : -1; }
+
+Panel Form::addPanel(std::wstring name, const Panel& parent, Place place, std::wstring caption) {
+  return Panel(this, addItem({Kind::Panel3D, std::move(name), parentIndex(parent), place, std::move(caption),
+                              Font::Gulim, 0, false}));
+}
+
+Label Form::addLabel(std::wstring name, const Panel& parent, Place place, std::wstring caption, Font font) {
+  return Label(this,
+               addItem({Kind::Label, std::move(name), parentIndex(parent), place, std::move(caption), font, 0, false}));
+}
+
+Button Form::addImageButton(std::wstring name, const Panel& parent, Place place, std::wstring caption, int icon,
+                            bool tabStop) {
+  return Button(this, addItem({Kind::ImageButton, std::move(name), parentIndex(parent), place, std::move(caption),
+                               Font::Gulim, icon, tabStop}));
+}
+
+Button Form::addPushButton(std::wstring name, const Panel& parent, Place place, std::wstring caption) {
+  return Button(this, addItem({Kind::PushButton, std::move(name), parentIndex(parent), place, std::move(caption),
+                               Font::Gulim, 0, true}));
+}
+
+DropDownList Form::addDropDownList(std::wstring name, const Panel& parent, Place place) {
+  return DropDownList(
+      this, addItem({Kind::DropDownList, std::move(name), parentIndex(parent), place, L"", Font::Gulim, 0, true}));
+}
+
+TextBox Form::addTextBox(std::wstring name, const Panel& parent, Place place, bool password) {
+  return TextBox(this, addItem({password ? Kind::PasswordBox : Kind::TextBox, std::move(name), parentIndex(parent),
+                                place, L"", Font::Gulim, 0, true}));
+}
+
+Picture Form::addPicture(std::wstring name, const Panel& parent, Place place, bool stretch) {
+  return Picture(this, addItem({stretch ? Kind::Image : Kind::PictureBox, std::move(name), parentIndex(parent), place,
+                                L"", Font::Gulim, 0, false}));
+}
+
+HWND Control::hwnd() const { return form_ ? form_->items_[index_].hwnd : nullptr; }
+
+std::wstring Control::text() const {
+  HWND h = hwnd();
+  return h ? windowText(h) : std::wstring();
+}
+
+void Control::setText(const std::wstring& t) const {
+  if (HWND h = hwnd()) {
+    SetWindowTextW(h, t.c_str());
+    InvalidateRect(h, nullptr, TRUE);
   }
+}
+
+void Button::onClick(std::function<void()> handler) const { form_->items_[index_].click = std::move(handler); }
+
+void Button::onMouseUp(std::function<void(const MouseEvent&)> handler) const {
+  Form::Item& item = form_->items_[index_];
+  item.mouseUp = std::move(handler);
+  form_->subclassForMouse(item);
+}
+
+void DropDownList::fill(const std::vector<std::wstring>& entries, const std::wstring& preset) const {
+  HWND h = hwnd();
+  SendMessageW(h, CB_RESETCONTENT, 0, 0);
+  for (const auto& e : entries) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
+  SendMessageW(h, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(preset.c_str()));
+}
+
+void Picture::setPicture(HBITMAP bitmap) const {
+  if (HWND h = hwnd()) {
+    SetPropW(h, L"bitmap", bitmap);
+    InvalidateRect(h, nullptr, TRUE);
+  }
+}
+
+void Picture::onDoubleClick(std::function<void()> handler) const {
+  form_->items_[index_].doubleClick = std::move(handler);
 }
 
 void Form::makeFonts() {
@@ -145,16 +225,20 @@ void Form::makeFonts() {
   gulimChe_ = CreateFontIndirectW(&lf);
 }
 
-RECT Form::controlRectPixels(const ControlSpec& item) const {
-  const int x = twipsToPixels(item.left, dpi_), y = twipsToPixels(item.top, dpi_);
-  int w = twipsToPixels(item.width, dpi_), h = twipsToPixels(item.height, dpi_);
+HFONT Form::fontOf(const Item& item) const { return item.font == Font::GulimChe ? gulimChe_ : gulim_; }
+
+RECT Form::controlRectPixels(std::size_t index) const {
+  const Item& item = items_[index];
+  const int x = twipsToPixels(item.place.left, dpi_), y = twipsToPixels(item.place.top, dpi_);
+  int w = twipsToPixels(item.place.width, dpi_), h = twipsToPixels(item.place.height, dpi_);
   if (item.kind == Kind::DropDownList) h = twipsToPixels(4000, dpi_);  // room for the list
   return RECT{x, y, x + w, y + h};
 }
 
-void Form::createControl(const ControlSpec& item) {
-  HWND parent = item.parent.empty() ? hwnd_ : control(item.parent);
-  const RECT r = controlRectPixels(item);
+void Form::createControl(std::size_t index) {
+  Item& item = items_[index];
+  HWND parent = item.parent < 0 ? hwnd_ : items_[static_cast<std::size_t>(item.parent)].hwnd;
+  const RECT r = controlRectPixels(index);
   const wchar_t* cls = L"STATIC";
   DWORD style = WS_CHILD | WS_VISIBLE;
   DWORD ex = 0;
@@ -195,49 +279,32 @@ void Form::createControl(const ControlSpec& item) {
       break;
   }
   HWND h = CreateWindowExW(ex, cls, item.caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(item.id)), g_instance, nullptr);
+                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(index))), g_instance, nullptr);
+  if (!h) failNoWindow();
+  item.hwnd = h;
   if (item.kind == Kind::PasswordBox) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
-  if (item.kind == Kind::PictureBox || item.kind == Kind::Image) {
-    SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&pictureProc));
-    if (item.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
-  }
-  if (item.kind == Kind::Panel3D) SetWindowLongPtrW(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form::panelProc));
+  if (item.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
+  subclassForMouse(item);
+  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(item)), FALSE);
+}
+
+void Form::subclassForMouse(const Item& item) {
   // Only buttons with a mouse-button event need their messages seen first;
   // every subclassed message costs a property lookup.
-  if ((item.kind == Kind::ImageButton || item.kind == Kind::PushButton) && onMouseUp.count(item.name))
-    SetWindowSubclass(h, &Form::buttonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
-  SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(item.font == Font::GulimChe ? gulimChe_ : gulim_), FALSE);
-  controls_[item.name] = h;
-  idToName_[item.id] = item.name;
+  if (item.hwnd && item.mouseUp)
+    SetWindowSubclass(item.hwnd, &Form::buttonSubclass, 1, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void Form::relayout() {
   makeFonts();
-  for (const auto& item : specs_) {
-    HWND h = control(item.name);
+  for (std::size_t i = 0; i < items_.size(); ++i) {
+    HWND h = items_[i].hwnd;
     if (!h) continue;
-    const RECT r = controlRectPixels(item);
+    const RECT r = controlRectPixels(i);
     SetWindowPos(h, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOZORDER | SWP_NOACTIVATE);
-    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(item.font == Font::GulimChe ? gulimChe_ : gulim_), TRUE);
+    SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(items_[i])), TRUE);
   }
   InvalidateRect(hwnd_, nullptr, TRUE);
-}
-
-HWND Form::control(const std::wstring& name) const {
-  auto it = controls_.find(name);
-  return it == controls_.end() ? nullptr : it->second;
-}
-
-std::wstring Form::text(const std::wstring& name) const {
-  HWND h = control(name);
-  return h ? windowText(h) : std::wstring();
-}
-
-void Form::setText(const std::wstring& name, const std::wstring& t) {
-  if (HWND h = control(name)) {
-    SetWindowTextW(h, t.c_str());
-    InvalidateRect(h, nullptr, TRUE);
-  }
 }
 
 void Form::show(int cmd) { ShowWindow(hwnd_, cmd); }
@@ -278,7 +345,7 @@ void Form::close() {
   // program keeps the foreground.
   if (HWND owner = GetWindow(h, GW_OWNER)) EnableWindow(owner, TRUE);
   hwnd_ = nullptr;
-  controls_.clear();
+  for (auto& item : items_) item.hwnd = nullptr;
   DestroyWindow(h);
 }
 
@@ -298,12 +365,6 @@ bool Form::preTranslate(MSG& msg) {
   return IsDialogMessageW(root, &msg) != FALSE;
 }
 
-const ControlSpec* Form::specById(int id) const {
-  for (const auto& s : specs_)
-    if (s.id == id) return &s;
-  return nullptr;
-}
-
 Form::Procedure::Procedure(Form& form, std::wstring name)
     : form_(form), saved_(std::move(form.procedure_)), exceptions_(std::uncaught_exceptions()) {
   form_.procedure_ = std::move(name);
@@ -313,21 +374,23 @@ Form::Procedure::~Procedure() {
   if (std::uncaught_exceptions() <= exceptions_) form_.procedure_ = std::move(saved_);
 }
 
-void Form::runHandler(const std::wstring& controlName, const wchar_t* event, const std::function<void()>& handler) {
+void Form::runHandler(const Item& item, const wchar_t* event, const std::function<void()>& handler) {
   // A control array's members share one handler: btnHomePage(4) runs btnHomePage_Click.
-  const Procedure procedure(*this, controlName.substr(0, controlName.find(L'(')) + event);
+  const Procedure procedure(*this, item.name.substr(0, item.name.find(L'(')) + event);
   handler();
 }
 
 void Form::fireClick(int id) {
-  const ControlSpec* item = specById(id);
+  const Item* item = itemById(id);
   if (!item) return;
-  if (auto it = onClick.find(item->name); it != onClick.end()) {
-    runHandler(item->name, L"_Click", it->second);
-  } else if (auto mu = onMouseUp.find(item->name); mu != onMouseUp.end()) {
+  if (item->click) {
+    const auto handler = item->click;
+    runHandler(*item, L"_Click", handler);
+  } else if (item->mouseUp) {
     // A click from the keyboard carries the left button and the keys held.
     const MouseEvent e{1, modifierState()};
-    runHandler(item->name, L"_MouseUp", [&] { mu->second(e); });
+    const auto handler = item->mouseUp;
+    runHandler(*item, L"_MouseUp", [&] { handler(e); });
   }
 }
 
@@ -340,7 +403,7 @@ HICON Form::icon(int id, int sizePx) const {
 }
 
 void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
-  const ControlSpec* item = specById(static_cast<int>(dis.CtlID));
+  const Item* item = itemById(static_cast<int>(dis.CtlID));
   HDC dc = dis.hDC;
   RECT r = dis.rcItem;
   const bool pressed = (dis.itemState & ODS_SELECTED) != 0;
@@ -386,13 +449,6 @@ void Form::setWindowIcon(int id) {
                reinterpret_cast<LPARAM>(icon(id, GetSystemMetricsForDpi(SM_CXICON, dpi_))));
   SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
                reinterpret_cast<LPARAM>(icon(id, GetSystemMetricsForDpi(SM_CXSMICON, dpi_))));
-}
-
-void Form::setPicture(const std::wstring& name, HBITMAP bitmap) {
-  if (HWND h = control(name)) {
-    SetPropW(h, L"bitmap", bitmap);
-    InvalidateRect(h, nullptr, TRUE);
-  }
 }
 
 LRESULT CALLBACK Form::pictureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
@@ -502,8 +558,8 @@ LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
 LRESULT CALLBACK Form::buttonSubclass(HWND h, UINT m, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR data) {
   auto* self = reinterpret_cast<Form*>(data);
   const int id = GetDlgCtrlID(h);
-  const ControlSpec* item = self->specById(id);
-  const bool mouseHandler = item && self->onMouseUp.count(item->name) != 0;
+  const Item* item = self->itemById(id);
+  const bool mouseHandler = item && item->mouseUp;
   if (mouseHandler) {
     switch (m) {
       case WM_LBUTTONDOWN:
@@ -548,24 +604,26 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
         onCancel();
         return 0;
       }
-      if (code == BN_CLICKED && specById(id)) {
+      if (code == BN_CLICKED && itemById(id)) {
         fireClick(id);
         return 0;
       }
-      if (code == STN_DBLCLK && specById(id)) {
-        if (auto it = onDoubleClick.find(specById(id)->name); it != onDoubleClick.end())
-          runHandler(it->first, L"_DblClick", it->second);
+      if (code == STN_DBLCLK && itemById(id)) {
+        const Item& item = *itemById(id);
+        if (item.doubleClick) {
+          const auto handler = item.doubleClick;
+          runHandler(item, L"_DblClick", handler);
+        }
         return 0;
       }
       break;
     }
     case kMsgMouseUp: {
-      const ControlSpec* item = specById(static_cast<int>(w));
-      if (item) {
-        if (auto it = onMouseUp.find(item->name); it != onMouseUp.end()) {
-          const MouseEvent e{LOWORD(l), HIWORD(l)};
-          runHandler(item->name, L"_MouseUp", [&] { it->second(e); });
-        }
+      const Item* item = itemById(static_cast<int>(w));
+      if (item && item->mouseUp) {
+        const MouseEvent e{LOWORD(l), HIWORD(l)};
+        const auto handler = item->mouseUp;
+        runHandler(*item, L"_MouseUp", [&] { handler(e); });
       }
       return 0;
     }
@@ -589,6 +647,7 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
       SetWindowPos(hwnd_, nullptr, r->left, r->top, r->right - r->left, r->bottom - r->top,
                    SWP_NOZORDER | SWP_NOACTIVATE);
       relayout();
+      onDpiChanged();
       return 0;
     }
     case WM_SIZE:
@@ -604,6 +663,11 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
 }
 
 LRESULT CALLBACK Form::wndProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_NCCREATE) {
+    auto* creating = static_cast<Form*>(reinterpret_cast<CREATESTRUCTW*>(l)->lpCreateParams);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(creating));
+    creating->hwnd_ = h;
+  }
   auto* self = reinterpret_cast<Form*>(GetWindowLongPtrW(h, GWLP_USERDATA));
   if (!self || self->hwnd_ != h) return DefWindowProcW(h, m, w, l);
   LRESULT result = 0;

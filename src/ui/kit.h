@@ -1,15 +1,17 @@
 #pragma once
-// A small widget kit over Win32. Forms are declared as tables of controls
-// with positions in twips; one builder creates them and one function turns
-// twips into pixels for the window's DPI, so text and layout stay sharp on
-// every monitor. Every control carries its caption as its window text.
+// A small widget kit over Win32. A form declares its controls in its
+// constructor with positions in twips, and keeps the typed handle each one
+// gives back; one builder creates the windows and one function turns twips
+// into pixels for the window's DPI, so text and layout stay sharp on every
+// monitor. Every control carries its caption as its window text.
 #include <windows.h>
 
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <map>
-#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace doumteo::ui {
@@ -17,16 +19,10 @@ namespace doumteo::ui {
 enum class Kind { Panel3D, Label, ImageButton, PushButton, DropDownList, TextBox, PasswordBox, PictureBox, Image };
 enum class Font { Gulim, GulimChe };
 
-struct ControlSpec {
-  Kind kind;
-  std::wstring name;             // e.g. L"btnClose", L"btnHomePage(4)"
-  std::wstring parent;           // name of the enclosing panel; empty for the form
-  int left, top, width, height;  // twips, relative to the parent
-  std::wstring caption;
-  Font font = Font::Gulim;
-  int icon = 0;  // resource id of the button's icon, 0 for none
-  int id = 0;    // control id, 0 = assigned by the builder
-  bool tabStop = true;
+// Left, top, width and height in twips, relative to the enclosing panel (or
+// the form).
+struct Place {
+  int left, top, width, height;
 };
 
 inline int twipsToPixels(int twips, UINT dpi) { return MulDiv(twips, static_cast<int>(dpi), 1440); }
@@ -37,7 +33,79 @@ struct MouseEvent {
   int shift;   // 1 Shift, 2 Ctrl, 4 Alt
 };
 
-// A top-level window built from a control table.
+class Form;
+
+// A control of a form. The handles are small values that the form's code
+// keeps as members; a control it does not have cannot be named.
+class Control {
+ public:
+  Control() = default;
+  HWND hwnd() const;  // nullptr before the form is created and after it closes
+  std::wstring text() const;
+  void setText(const std::wstring& text) const;
+
+ protected:
+  Control(Form* form, std::size_t index) : form_(form), index_(index) {}
+  Form* form_ = nullptr;
+  std::size_t index_ = 0;
+  friend class Form;
+};
+
+// A 3-D panel: raised edge, optional centred caption, parent of controls.
+class Panel : public Control {
+  using Control::Control;
+  friend class Form;
+};
+
+class Label : public Control {
+  using Control::Control;
+  friend class Form;
+};
+
+class Button : public Control {
+ public:
+  Button() = default;
+  void onClick(std::function<void()> handler) const;
+  // The mouse button's release, with the button and the modifier keys; a
+  // click from the keyboard comes as the left button with the keys held.
+  void onMouseUp(std::function<void(const MouseEvent&)> handler) const;
+
+ private:
+  using Control::Control;
+  friend class Form;
+};
+
+class DropDownList : public Control {
+ public:
+  DropDownList() = default;
+  // Replaces the entries and selects preset (nothing when it is not one).
+  void fill(const std::vector<std::wstring>& entries, const std::wstring& preset) const;
+
+ private:
+  using Control::Control;
+  friend class Form;
+};
+
+class TextBox : public Control {
+  using Control::Control;
+  friend class Form;
+};
+
+// A picture box shows its bitmap at its natural size (scaled for the DPI);
+// an image stretches it over its whole client area. The form does not own
+// the bitmap.
+class Picture : public Control {
+ public:
+  Picture() = default;
+  void setPicture(HBITMAP bitmap) const;
+  void onDoubleClick(std::function<void()> handler) const;
+
+ private:
+  using Control::Control;
+  friend class Form;
+};
+
+// A top-level window built from the controls its constructor declares.
 class Form {
  public:
   Form(std::wstring formName, std::wstring title, int clientWidthTwips, int clientHeightTwips);
@@ -45,13 +113,11 @@ class Form {
   Form(const Form&) = delete;
   Form& operator=(const Form&) = delete;
 
-  // Creates the window (hidden) and its controls; runs onLoad().
+  // Creates the window (hidden) and its controls; runs onLoad(). Throws
+  // Failure when the system cannot make a window.
   void create(HWND owner, DWORD style, DWORD exStyle = 0);
   HWND hwnd() const { return hwnd_; }
   const std::wstring& formName() const { return formName_; }
-  HWND control(const std::wstring& name) const;
-  std::wstring text(const std::wstring& name) const;
-  void setText(const std::wstring& name, const std::wstring& text);
   UINT dpi() const { return dpi_; }
   void show(int cmd = SW_SHOWNORMAL);
   // Shows the form modally: the owner (or, without one, the given window to
@@ -60,15 +126,6 @@ class Form {
   void close();  // unloads the form
   bool isOpen() const { return hwnd_ != nullptr; }
 
-  // Handlers, set by the form's own code.
-  std::map<std::wstring, std::function<void()>> onClick;
-  std::map<std::wstring, std::function<void(const MouseEvent&)>> onMouseUp;
-  std::map<std::wstring, std::function<void()>> onDoubleClick;
-
-  // Pictures: a picture box shows its bitmap at its natural size (scaled for
-  // the DPI); an image stretches it over its whole client area. The form does
-  // not own the bitmap.
-  void setPicture(const std::wstring& name, HBITMAP bitmap);
   // The title bar's and the taskbar's icon, at the sizes of the form's DPI.
   void setWindowIcon(int id);
 
@@ -80,22 +137,69 @@ class Form {
  protected:
   virtual void onLoad() {}
   virtual void onResize() {}
+  virtual void onDpiChanged() {}
   virtual void onClosing() {}
   // Enter / Esc (IDOK / IDCANCEL from the dialog manager).
   virtual void onOk() {}
   virtual void onCancel() {}
   virtual bool onKeyDown(WPARAM) { return false; }
   virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
-  void addControls(std::vector<ControlSpec> specs);
+
+  // The controls, in creation (and tab) order. A default Panel() as parent
+  // places the control on the form itself. The name is the control's name in
+  // the program's messages ("btnSave" gives btnSave_Click).
+  Panel addPanel(std::wstring name, const Panel& parent, Place place, std::wstring caption = L"");
+  Label addLabel(std::wstring name, const Panel& parent, Place place, std::wstring caption, Font font = Font::Gulim);
+  // An owner-drawn button with an icon beside its caption (icon 0: none).
+  Button addImageButton(std::wstring name, const Panel& parent, Place place, std::wstring caption, int icon,
+                        bool tabStop = true);
+  Button addPushButton(std::wstring name, const Panel& parent, Place place, std::wstring caption);
+  DropDownList addDropDownList(std::wstring name, const Panel& parent, Place place);
+  TextBox addTextBox(std::wstring name, const Panel& parent, Place place, bool password = false);
+  // stretch: the bitmap fills the control (an image); otherwise a picture
+  // box with a sunken border at the bitmap's natural size.
+  Picture addPicture(std::wstring name, const Panel& parent, Place place, bool stretch);
+
   void relayout();
-  RECT controlRectPixels(const ControlSpec& item) const;
+  RECT controlRectPixels(std::size_t index) const;
   HICON icon(int id, int sizePx) const;
   int clientWidthTwips_, clientHeightTwips_;
-  std::vector<ControlSpec> specs_;
-  bool resizable_ = false;
 
  private:
+  friend void registerClasses(HINSTANCE instance);
+  friend class Control;
+  friend class Button;
+  friend class DropDownList;
+  friend class Picture;
+
+  struct Item {
+    Kind kind;
+    std::wstring name;
+    int parent;  // index of the enclosing panel, -1 for the form
+    Place place;
+    std::wstring caption;
+    Font font;
+    int icon;
+    bool tabStop;
+    HWND hwnd = nullptr;
+    std::function<void()> click{}, doubleClick{};
+    std::function<void(const MouseEvent&)> mouseUp{};
+  };
+  std::size_t addItem(Item item);
+  static int parentIndex(const Panel& parent);
+  Item* itemById(int id);
+  static int idOf(std::size_t index);
+
   static LRESULT CALLBACK wndProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK panelProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK pictureProc(HWND, UINT, WPARAM, LPARAM);
+  static LRESULT CALLBACK buttonSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+  void createControl(std::size_t index);
+  void subclassForMouse(const Item& item);
+  void makeFonts();
+  HFONT fontOf(const Item& item) const;
+  void drawImageButton(const DRAWITEMSTRUCT& dis);
+  void fireClick(int id);
   // Names the handler that runs, for the message of a failure that escapes
   // it. The name stays when the handler is left by an exception.
   class Procedure {
@@ -110,39 +214,30 @@ class Form {
     std::wstring saved_;
     int exceptions_;
   };
-  void runHandler(const std::wstring& controlName, const wchar_t* event, const std::function<void()>& handler);
+  void runHandler(const Item& item, const wchar_t* event, const std::function<void()>& handler);
   // Runs body; what escapes it is reported in the program's error format.
   // False when something did.
   bool guarded(HWND h, const std::function<void()>& body) noexcept;
-  static LRESULT CALLBACK panelProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK pictureProc(HWND, UINT, WPARAM, LPARAM);
-  static LRESULT CALLBACK buttonSubclass(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
-  void createControl(const ControlSpec& item);
-  void makeFonts();
-  void drawImageButton(const DRAWITEMSTRUCT& dis);
-  const ControlSpec* specById(int id) const;
-  void fireClick(int id);
 
   std::wstring formName_, title_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
   HFONT gulim_ = nullptr, gulimChe_ = nullptr;
-  std::map<std::wstring, HWND> controls_;
-  std::map<int, std::wstring> idToName_;
+  std::vector<Item> items_;
   mutable std::map<std::pair<int, int>, HICON> icons_;
   bool modalDone_ = false;
   bool created_ = false;
   std::wstring procedure_;
 };
 
-// Shows what escaped a procedure in the program's error format, OK only, no
-// icon, with the program's title.
-void reportUnexpected(HWND owner, const std::wstring& procedure, const std::wstring& ownerName,
-                      std::exception_ptr error);
-
 UINT windowDpi(HWND hwnd);
 void registerClasses(HINSTANCE instance);
 // Runs the message loop until WM_QUIT; returns its exit code.
 int runMessageLoop();
+
+// Shows what escaped a procedure in the program's error format, OK only, no
+// icon, with the program's title.
+void reportUnexpected(HWND owner, const std::wstring& procedure, const std::wstring& ownerName,
+                      std::exception_ptr error);
 
 }  // namespace doumteo::ui

@@ -5,41 +5,38 @@
 
 namespace doumteo {
 
-using ui::ControlSpec;
-using ui::Font;
-using ui::Kind;
+using ui::Panel;
+
+namespace {
+constexpr int kEnterKey = 13;
+}  // namespace
 
 FrmLogin::FrmLogin(const Services& services)
     : ui::Form(L"FrmLogin", L"벨토홈페이지 로그인", 3930, 1635), services_(services) {
-  addControls({
-      ControlSpec{Kind::Panel3D, L"SSPanel1", L"", 0, 0, 3930, 1635, L"", Font::Gulim, 0, 0, false},
-      ControlSpec{Kind::Label, L"Label3", L"SSPanel1", 90, 225, 2940, 195, L"아이디와 패스워드를 적어 주십시요.",
-                  Font::Gulim, 0, 0, false},
-      ControlSpec{Kind::Label, L"Label1", L"SSPanel1", 90, 765, 900, 180, L"아 이 디  : ", Font::Gulim, 0, 0, false},
-      ControlSpec{Kind::TextBox, L"txtID", L"SSPanel1", 990, 720, 1545, 315, L"", Font::Gulim, 0, 0, true},
-      ControlSpec{Kind::Label, L"Label2", L"SSPanel1", 90, 1170, 900, 180, L"패스워드 : ", Font::Gulim, 0, 0, false},
-      ControlSpec{Kind::PasswordBox, L"txtPW", L"SSPanel1", 990, 1125, 1545, 315, L"", Font::Gulim, 0, 0, true},
-      ControlSpec{Kind::ImageButton, L"btnWebLogin", L"SSPanel1", 2655, 720, 1185, 735, L"접 속  ", Font::Gulim,
-                  IDI_BTN_LOGIN, 0, true},
+  const Panel panel = addPanel(L"SSPanel1", Panel(), {0, 0, 3930, 1635});
+  addLabel(L"Label3", panel, {90, 225, 2940, 195}, L"아이디와 패스워드를 적어 주십시요.");
+  addLabel(L"Label1", panel, {90, 765, 900, 180}, L"아 이 디  : ");
+  txtID_ = addTextBox(L"txtID", panel, {990, 720, 1545, 315});
+  addLabel(L"Label2", panel, {90, 1170, 900, 180}, L"패스워드 : ");
+  txtPW_ = addTextBox(L"txtPW", panel, {990, 1125, 1545, 315}, true);
+  // A push button: Enter on it presses it, as on any push button.
+  btnWebLogin_ = addPushButton(L"btnWebLogin", panel, {2655, 720, 1185, 735}, L"접 속  ");
+  btnWebLogin_.onClick([this] {
+    if (btnWebLogin_Click(services_, txtID_.text(), txtPW_.text())) close();
   });
-  onClick[L"btnWebLogin"] = [this] { login(); };
 }
 
 void FrmLogin::onLoad() {
   // Shown without an owner, so it has a taskbar button of its own: the program's icon, not a stock one.
   setWindowIcon(IDI_APP);
-  setText(L"txtID", FrmLogin_Load(services_));
-  SendMessageW(control(L"txtID"), EM_SETSEL, 0, -1);
-  SetFocus(control(L"txtID"));
+  txtID_.setText(FrmLogin_Load(services_));
+  SendMessageW(txtID_.hwnd(), EM_SETSEL, 0, -1);
+  SetFocus(txtID_.hwnd());
 }
 
 void FrmLogin::onOk() {
-  // Enter acts as the button only in the password box.
-  if (GetFocus() == control(L"txtPW")) login();
-}
-
-void FrmLogin::login() {
-  if (btnWebLogin_Click(services_, text(L"txtID"), text(L"txtPW"))) close();
+  // Enter in the password box is its key press; in the id box it means nothing.
+  if (GetFocus() == txtPW_.hwnd() && txtPW_KeyPress(services_, txtID_.text(), txtPW_.text(), kEnterKey)) close();
 }
 
 }  // namespace doumteo

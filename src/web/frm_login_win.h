@@ -15,8 +15,9 @@ class FrmLogin final : public ui::Form {
   void onCancel() override { close(); }
 
  private:
-  void login();
   const Services& services_;
+  ui::TextBox txtID_, txtPW_;
+  ui::Button btnWebLogin_;
 };
 
 }  // namespace doumteo

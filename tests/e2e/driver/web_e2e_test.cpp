@@ -261,6 +261,24 @@ TEST_F(WebLogin, EnterInThePasswordBoxLogsInAndNoOpensNothing) {
             std::vector<std::wstring>{L"http://www.velto.example/html/program_login.php?&id=velto_park&passwd=pw1234"});
 }
 
+TEST_F(WebLogin, EnterOnTheLoginButtonPressesIt) {
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  LoginDialog d = openLogin(program, main);
+  typeText(d.id, L"velto_choi");
+  typeText(d.password, L"pw");
+  mouseClick(d.password, MouseButton::Left);
+  pressKey(d.password, VK_TAB);  // the button is next in the tab order
+  for (int i = 0; i < 100 && focusWindow(program) != d.button; ++i) Sleep(20);
+  ASSERT_EQ(focusWindow(program), d.button);
+  pressKey(d.button, VK_RETURN);
+  MsgBox ask = waitMessageBox(program);
+  expectQuestion(ask, kAppTitle, L"제품 A/S요청답변 으로 이동하시겠습니까?");
+  ask.answer(IDNO);
+  waitGone(d.window);
+  EXPECT_EQ(savedId(), L"velto_choi");
+}
+
 // Run at 96 and at 144 DPI by run-e2e.sh: login-96.png and login-144.png.
 TEST_F(WebLogin, Screenshot) {
   setSetting(kAppTitle, L"config", L"login_id", L"velto_kim");

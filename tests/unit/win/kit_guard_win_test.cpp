@@ -18,24 +18,24 @@ namespace {
 class FrmProbe final : public ui::Form {
  public:
   FrmProbe() : ui::Form(L"FrmProbe", L"probe", 3000, 1500) {
-    addControls({
-        {ui::Kind::PushButton, L"btnFailure", L"", 0, 0, 1000, 400, L"failure", ui::Font::Gulim, 0, 0, true},
-        {ui::Kind::PushButton, L"btnAlloc(2)", L"", 1000, 0, 1000, 400, L"alloc", ui::Font::Gulim, 0, 0, true},
-        {ui::Kind::PushButton, L"btnOther", L"", 2000, 0, 1000, 400, L"other", ui::Font::Gulim, 0, 0, true},
-        {ui::Kind::PushButton, L"btnQuit", L"", 0, 500, 1000, 400, L"quit", ui::Font::Gulim, 0, 0, true},
-    });
-    onClick[L"btnFailure"] = [] { throw Failure(13, L"Type mismatch"); };
-    onClick[L"btnAlloc(2)"] = [] { throw std::bad_alloc(); };
-    onClick[L"btnOther"] = [] { throw std::runtime_error("not ours"); };
-    onClick[L"btnQuit"] = [this] {
+    const ui::Panel form;
+    buttons_[0] = addPushButton(L"btnFailure", form, {0, 0, 1000, 400}, L"failure");
+    buttons_[1] = addPushButton(L"btnAlloc(2)", form, {1000, 0, 1000, 400}, L"alloc");
+    buttons_[2] = addPushButton(L"btnOther", form, {2000, 0, 1000, 400}, L"other");
+    buttons_[3] = addPushButton(L"btnQuit", form, {0, 500, 1000, 400}, L"quit");
+    buttons_[0].onClick([] { throw Failure(13, L"Type mismatch"); });
+    buttons_[1].onClick([] { throw std::bad_alloc(); });
+    buttons_[2].onClick([] { throw std::runtime_error("not ours"); });
+    buttons_[3].onClick([this] {
       quitRan = true;
       PostQuitMessage(0);
-    };
+    });
   }
-  void click(const wchar_t* name) {
-    HWND b = control(name);
+  void click(int index) {
+    HWND b = buttons_[index].hwnd();
     PostMessageW(hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
   }
+  ui::Button buttons_[4];
   std::atomic<bool> quitRan{false};
 };
 
@@ -68,7 +68,7 @@ TEST(KitGuard, WhatEscapesAHandlerIsOneMessageAndTheLoopGoesOn) {
   std::vector<std::wstring> texts;
   std::vector<bool> plain;
   std::thread watcher([&] {
-    for (const wchar_t* next : {L"btnAlloc(2)", L"btnOther", L"btnQuit"}) {
+    for (int next : {1, 2, 3}) {
       HWND box = nullptr;
       for (int i = 0; i < 400 && !box; ++i) {
         box = findBox(uiThread);
@@ -88,7 +88,7 @@ TEST(KitGuard, WhatEscapesAHandlerIsOneMessageAndTheLoopGoesOn) {
     for (int i = 0; i < 500 && !form.quitRan; ++i) Sleep(10);
     if (!form.quitRan) PostThreadMessageW(uiThread, WM_QUIT, 1, 0);
   });
-  form.click(L"btnFailure");
+  form.click(0);
   const int code = ui::runMessageLoop();
   watcher.join();
   EXPECT_EQ(code, 0);
