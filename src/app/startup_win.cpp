@@ -5,8 +5,8 @@
 #include <string>
 
 #include "app/frm_main_win.h"
-#include "app/product_profile.h"
 #include "app/services_win.h"
+#include "common/product_profile.h"
 #include "dialogs/time_set.h"
 #include "platform/ansi.h"
 #include "platform/clock_win.h"

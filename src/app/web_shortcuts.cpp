@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/messages.h"
-#include "app/web_addresses.h"
+#include "common/messages.h"
+#include "common/web_addresses.h"
 
 namespace doumteo {
 

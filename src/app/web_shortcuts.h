@@ -2,8 +2,8 @@
 // modGoURL: opening web addresses, and the main window's web shortcuts.
 #include <string>
 
-#include "app/product_profile.h"
-#include "app/window_port.h"
+#include "common/product_profile.h"
+#include "common/window_port.h"
 #include "platform/ports.h"
 
 namespace doumteo {

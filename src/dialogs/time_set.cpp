@@ -2,7 +2,7 @@
 
 #include <cwctype>
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "platform/program_start.h"
 
 namespace doumteo {

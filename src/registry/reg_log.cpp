@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "platform/ansi.h"
 #include "registry/registry.h"
 #include "web/radix64.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "platform/ansi.h"
 #include "registry/reg_log.h"
 

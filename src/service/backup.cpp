@@ -1,7 +1,7 @@
 #include "service/backup.h"
 
-#include "app/guard.h"
-#include "app/messages.h"
+#include "common/guard.h"
+#include "common/messages.h"
 
 namespace doumteo {
 

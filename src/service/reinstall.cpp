@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/guard.h"
-#include "app/messages.h"
+#include "common/guard.h"
+#include "common/messages.h"
 
 namespace doumteo {
 

@@ -1,4 +1,4 @@
-#include "app/web_addresses.h"
+#include "common/web_addresses.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
-#include "app/guard.h"
+#include "common/guard.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 namespace doumteo {
 
