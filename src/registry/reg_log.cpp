@@ -158,7 +158,7 @@ bool RegLogRead(const Services& services, const std::wstring& path) {
   });
   std::wstring text;
   guardedStep(services.messages, reportText, [&] {
-    if (!opened) throw Failure(52, L"Bad file name or number");
+    if (!opened) throw Failure(err::kBadFileName, L"Bad file name or number");
     text = fromAnsi(line);
   });
   // Both layers come off as one step; on failure the undecoded line stays,

@@ -311,10 +311,10 @@ std::wstring failureDetail(const Failure& f) {
     case err::kPathFileAccess:
       plain = L"폴더나 파일에 접근할 수 없습니다";
       break;
-    case 61:
+    case err::kDiskFull:
       plain = L"디스크 공간이 부족합니다";
       break;
-    case 71:
+    case err::kDiskNotReady:
       plain = L"디스크가 준비되지 않았습니다";
       break;
     default:
