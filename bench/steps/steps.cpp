@@ -17,8 +17,8 @@
 
 #include "../common/bench_util.h"
 #include "app/frm_main_win.h"
-#include "app/product_profile.h"
 #include "app/services_win.h"
+#include "common/product_profile.h"
 #include "registry/backup_list.h"
 #include "ui/kit.h"
 

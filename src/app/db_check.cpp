@@ -1,7 +1,7 @@
 #include "app/db_check.h"
 
-#include "app/messages.h"
-#include "app/web_addresses.h"
+#include "common/messages.h"
+#include "common/web_addresses.h"
 #include "platform/ansi.h"
 
 namespace doumteo {

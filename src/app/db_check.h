@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/product_profile.h"
+#include "common/product_profile.h"
 #include "platform/ports.h"
 
 namespace doumteo {

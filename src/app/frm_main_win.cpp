@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "app/db_check.h"
-#include "app/guard.h"
-#include "app/messages.h"
 #include "app/web_shortcuts.h"
 #include "build_config.h"
+#include "common/guard.h"
+#include "common/messages.h"
 #include "dialogs/frm_time_set_win.h"
 #include "dialogs/frm_zoom_image_win.h"
 #include "platform/program_start.h"

@@ -5,8 +5,8 @@
 #include <future>
 #include <memory>
 
-#include "app/product_profile.h"
-#include "app/window_port.h"
+#include "common/product_profile.h"
+#include "common/window_port.h"
 #include "platform/ports.h"
 #include "registry/backup_list.h"
 #include "ui/kit.h"

@@ -1,12 +1,14 @@
 #include "app/startup_win.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
 
 #include "app/frm_main_win.h"
-#include "app/product_profile.h"
 #include "app/services_win.h"
+#include "common/product_profile.h"
+#include "common/text.h"
 #include "dialogs/time_set.h"
 #include "platform/ansi.h"
 #include "platform/clock_win.h"
@@ -25,7 +27,9 @@ class InstanceLock {
     wchar_t exe[MAX_PATH] = {};
     GetModuleFileNameW(nullptr, exe, MAX_PATH);
     std::wstring key = exe;
-    for (auto& c : key) c = (c == L'\\' || c == L':') ? L'_' : static_cast<wchar_t>(towlower(c));
+    std::replace(key.begin(), key.end(), L'\\', L'_');
+    std::replace(key.begin(), key.end(), L':', L'_');
+    key = localeLower(key);
     wchar_t user[256] = {};
     DWORD n = 256;
     GetUserNameW(user, &n);

@@ -1,21 +1,12 @@
 #pragma once
-// modGoURL: opening web addresses, and the main window's web shortcuts.
+// The main window's web shortcuts.
 #include <string>
 
-#include "app/product_profile.h"
-#include "app/window_port.h"
+#include "common/product_profile.h"
+#include "common/window_port.h"
 #include "platform/ports.h"
 
 namespace doumteo {
-
-// Shows url in the browser object; when any step of that fails, hands url to
-// the shell instead. Reports nothing.
-void OpenWebPage(const Services& services, const std::wstring& url);
-
-// Asks prompt (question, Yes default, program title) unless skipConfirm is
-// non-zero, then opens url on Yes.
-void ConfirmAndOpenWebPage(const Services& services, const std::wstring& url, const std::wstring& prompt,
-                           int skipConfirm);
 
 // btnRemote
 void OpenRemoteSupport(const Services& services);

@@ -1,8 +1,7 @@
 #include "dialogs/time_set.h"
 
-#include <cwctype>
-
-#include "app/messages.h"
+#include "common/messages.h"
+#include "common/text.h"
 #include "platform/program_start.h"
 
 namespace doumteo {
@@ -112,13 +111,7 @@ std::vector<std::wstring> argumentWords(const std::wstring& commandLine) {
   return words;
 }
 
-bool isSetDateSwitch(const std::wstring& word) {
-  static constexpr wchar_t kSwitch[] = L"/set-date";
-  if (word.size() != std::size(kSwitch) - 1) return false;
-  for (std::size_t i = 0; i < word.size(); ++i)
-    if (std::towlower(static_cast<std::wint_t>(word[i])) != static_cast<std::wint_t>(kSwitch[i])) return false;
-  return true;
-}
+bool isSetDateSwitch(const std::wstring& word) { return localeLower(word) == L"/set-date"; }
 
 // YYYY-MM-DD, digits only.
 bool isDateWord(const std::wstring& w) {

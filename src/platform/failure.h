@@ -25,6 +25,9 @@ inline constexpr int kPathFileAccess = 75;
 inline constexpr int kPathNotFound = 76;
 inline constexpr int kOutOfMemory = 7;
 inline constexpr int kInternal = 51;
+inline constexpr int kBadFileName = 52;
+inline constexpr int kDiskFull = 61;
+inline constexpr int kDiskNotReady = 71;
 inline constexpr int kAutomation = 429;
 }  // namespace err
 

@@ -10,10 +10,6 @@ namespace doumteo {
 
 namespace {
 
-constexpr int kBadFileName = 52;
-constexpr int kDiskFull = 61;
-constexpr int kDiskNotReady = 71;
-
 constexpr DWORD kHiddenOrSystem = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
 
 bool isOrdinaryFile(DWORD attributes) { return !(attributes & (FILE_ATTRIBUTE_DIRECTORY | kHiddenOrSystem)); }
@@ -48,12 +44,12 @@ Failure fileFailure(DWORD code) {
     case ERROR_INVALID_NAME:
     case ERROR_BAD_PATHNAME:
     case ERROR_FILENAME_EXCED_RANGE:
-      return Failure(kBadFileName, L"Bad file name or number");
+      return Failure(err::kBadFileName, L"Bad file name or number");
     case ERROR_NOT_READY:
-      return Failure(kDiskNotReady, L"Disk not ready");
+      return Failure(err::kDiskNotReady, L"Disk not ready");
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
-      return Failure(kDiskFull, L"Disk full");
+      return Failure(err::kDiskFull, L"Disk full");
     default:  // ERROR_ALREADY_EXISTS and everything else
       return Failure(err::kPathFileAccess, L"Path/File access error");
   }

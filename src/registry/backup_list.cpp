@@ -2,24 +2,11 @@
 
 #include <limits>
 
+#include "common/text.h"
+
 namespace doumteo {
 
 namespace {
-
-// The name as UTF-16 code units: positions in the name are counted in them.
-std::u16string utf16Units(const std::wstring& s) {
-  std::u16string out;
-  for (wchar_t wc : s) {
-    const auto c = static_cast<std::uint32_t>(wc);
-    if (c > 0xFFFF) {
-      out.push_back(static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(c));
-    }
-  }
-  return out;
-}
 
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -93,8 +80,9 @@ std::int64_t valRounded(const std::u16string& raw) {
 
 std::int64_t BackupFileKey(const std::wstring& name) {
   if (name.empty()) return 0;
+  // Positions in the name are counted in UTF-16 code units.
   std::u16string units;
-  for (char16_t c : utf16Units(name))
+  for (char16_t c : toUtf16(name))
     if (c != u'_') units.push_back(c);
   if (units.size() <= 5) return 0;
   return valRounded(units.substr(5, 12));

@@ -5,7 +5,8 @@
 #include <memory>
 #include <vector>
 
-#include "app/messages.h"
+#include "common/messages.h"
+#include "common/text.h"
 #include "platform/ansi.h"
 #include "registry/registry.h"
 #include "web/radix64.h"
@@ -107,9 +108,6 @@ class LogReader {
   std::wstring section_;
 };
 
-// UTF-16 units of one character (wchar_t has 32 bits outside Windows).
-constexpr std::size_t utf16Units(std::uint32_t c) { return c > 0xFFFF ? 2 : 1; }
-
 }  // namespace
 
 bool isSettingsLevelName(const std::wstring& name) {
@@ -117,14 +115,12 @@ bool isSettingsLevelName(const std::wstring& name) {
   // A key name holds at most 255 UTF-16 units; a longer one names no key
   // that could exist, and opening it fails with an error of its own.
   constexpr std::size_t kMaxKeyName = 255;
-  std::size_t units = 0;
   bool onlyDots = true;
   for (wchar_t c : name) {
     if (c == L'\\' || c < 0x20 || c == 0x7F) return false;
     if (c != L'.') onlyDots = false;
-    units += utf16Units(static_cast<std::uint32_t>(c));
   }
-  return !onlyDots && units <= kMaxKeyName;
+  return !onlyDots && utf16Length(name) <= kMaxKeyName;
 }
 
 void applySettingsLog(const Services& services, const std::wstring& settingsText) {
@@ -139,18 +135,13 @@ std::vector<std::wstring> settingsLogApplications(const Services& services, cons
     return {};
   }
   // Key names are compared without regard to ASCII case, as the registry does.
-  auto folded = [](std::wstring s) {
-    for (auto& c : s)
-      if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-    return s;
-  };
   std::vector<std::wstring> apps, seen;
   const auto lines = split(text, L"\r\n");
   for (std::size_t i = 1; i < lines.size(); ++i) {
     const auto fields = split(lines[i], L"\t");
     if (fields.size() < 2 || fields[0] != L"&" || !isSettingsLevelName(fields[1])) continue;
-    if (std::find(seen.begin(), seen.end(), folded(fields[1])) != seen.end()) continue;
-    seen.push_back(folded(fields[1]));
+    if (std::find(seen.begin(), seen.end(), asciiLower(fields[1])) != seen.end()) continue;
+    seen.push_back(asciiLower(fields[1]));
     apps.push_back(fields[1]);
   }
   return apps;
@@ -172,7 +163,7 @@ bool RegLogRead(const Services& services, const std::wstring& path) {
   });
   std::wstring text;
   guardedStep(services.messages, reportText, [&] {
-    if (!opened) throw Failure(52, L"Bad file name or number");
+    if (!opened) throw Failure(err::kBadFileName, L"Bad file name or number");
     text = fromAnsi(line);
   });
   // Both layers come off as one step; on failure the undecoded line stays,

@@ -1,7 +1,7 @@
 #include "registry/restore.h"
 
-#include "app/guard.h"
-#include "app/messages.h"
+#include "common/guard.h"
+#include "common/messages.h"
 #include "registry/backup_list.h"
 #include "registry/reg_log.h"
 #include "registry/snapshot.h"

@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "app/product_profile.h"
+#include "common/product_profile.h"
 #include "platform/ports.h"
 
 namespace doumteo {

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
+#include "common/messages.h"
+#include "common/text.h"
 #include "platform/ansi.h"
 #include "registry/reg_log.h"
 
@@ -17,14 +18,12 @@ constexpr std::size_t kHexLineWidth = 77;
 constexpr std::size_t kValueNameBuffer = 32768;  // 16383 characters, double-byte
 constexpr std::size_t kKeyNameBuffer = 1024;     // 255 characters, double-byte
 
-const wchar_t kHexDigits[] = L"0123456789abcdef";
-
-std::wstring hexByte(std::uint8_t b) { return {kHexDigits[b >> 4], kHexDigits[b & 15]}; }
+std::wstring hexByte(std::uint8_t b) { return {hexDigitLower(b >> 4), hexDigitLower(b & 15)}; }
 
 std::wstring hexNumber(std::uint32_t n) {
   std::wstring out;
   do {
-    out.insert(out.begin(), kHexDigits[n & 15]);
+    out.insert(out.begin(), hexDigitLower(n & 15));
     n >>= 4;
   } while (n);
   return out;
@@ -75,13 +74,6 @@ std::wstring valueLine(const SnapshotValue& v) {
 
 // ---- parsing ----
 
-int hexValue(wchar_t c) {
-  if (c >= L'0' && c <= L'9') return c - L'0';
-  if (c >= L'a' && c <= L'f') return c - L'a' + 10;
-  if (c >= L'A' && c <= L'F') return c - L'A' + 10;
-  return -1;
-}
-
 // A quoted text starting at pos (at the opening quote); pos ends after the
 // closing quote.
 std::optional<std::wstring> unquote(const std::wstring& line, std::size_t& pos) {
@@ -111,8 +103,8 @@ std::optional<std::vector<std::uint8_t>> hexList(const std::wstring& text) {
   for (;;) {
     skipBlanks();
     if (i + 2 > text.size()) return std::nullopt;
-    const int hi = hexValue(text[i]);
-    const int lo = hexValue(text[i + 1]);
+    const int hi = hexDigitValue(text[i]);
+    const int lo = hexDigitValue(text[i + 1]);
     if (hi < 0 || lo < 0) return std::nullopt;
     bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
     i += 2;
@@ -149,7 +141,7 @@ std::optional<SnapshotValue> parseValue(const std::wstring& line) {
     if (digits.size() != 8) return std::nullopt;
     std::uint32_t n = 0;
     for (wchar_t c : digits) {
-      const int h = hexValue(c);
+      const int h = hexDigitValue(c);
       if (h < 0) return std::nullopt;
       n = n * 16 + static_cast<std::uint32_t>(h);
     }
@@ -167,7 +159,7 @@ std::optional<SnapshotValue> parseValue(const std::wstring& line) {
     if (close == std::wstring::npos || close == 4 || close > 12) return std::nullopt;
     std::uint32_t n = 0;
     for (std::size_t i = 4; i < close; ++i) {
-      const int h = hexValue(data[i]);
+      const int h = hexDigitValue(data[i]);
       if (h < 0) return std::nullopt;
       n = n * 16 + static_cast<std::uint32_t>(h);
     }
@@ -304,12 +296,6 @@ std::wstring timeStamp(const LocalTime& t) {
 
 bool startsWith(const std::wstring& s, const std::wstring& prefix) { return s.rfind(prefix, 0) == 0; }
 
-std::wstring lowerAscii(std::wstring s) {
-  for (auto& c : s)
-    if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
-  return s;
-}
-
 std::wstring failureDetail(const Failure& f) {
   std::wstring plain;
   switch (f.number) {
@@ -325,10 +311,10 @@ std::wstring failureDetail(const Failure& f) {
     case err::kPathFileAccess:
       plain = L"폴더나 파일에 접근할 수 없습니다";
       break;
-    case 61:
+    case err::kDiskFull:
       plain = L"디스크 공간이 부족합니다";
       break;
-    case 71:
+    case err::kDiskNotReady:
       plain = L"디스크가 준비되지 않았습니다";
       break;
     default:
@@ -350,20 +336,12 @@ void refuse(const Services& s, const ProductProfile& profile, const std::wstring
 }  // namespace
 
 std::vector<std::uint8_t> utf16le(const std::wstring& text) {
+  const std::u16string units = toUtf16(text);
   std::vector<std::uint8_t> out;
-  out.reserve(text.size() * 2);
-  auto unit = [&out](std::uint32_t u) {
+  out.reserve(units.size() * 2);
+  for (const char16_t u : units) {
     out.push_back(static_cast<std::uint8_t>(u & 0xFF));
     out.push_back(static_cast<std::uint8_t>(u >> 8));
-  };
-  for (wchar_t wc : text) {
-    const auto c = static_cast<std::uint32_t>(wc);
-    if (c > 0xFFFF) {
-      unit(0xD800 + ((c - 0x10000) >> 10));
-      unit(0xDC00 + ((c - 0x10000) & 0x3FF));
-    } else {
-      unit(c);
-    }
   }
   return out;
 }
@@ -499,7 +477,7 @@ bool isSnapshotFileName(const std::wstring& name) {
     const bool underscore = i == 8 || i == 15;
     if (underscore ? name[i] != L'_' : (name[i] < L'0' || name[i] > L'9')) return false;
   }
-  return lowerAscii(name.substr(name.size() - 4)) == L".reg";
+  return asciiLower(name.substr(name.size() - 4)) == L".reg";
 }
 
 std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& names, const std::wstring& justWritten,

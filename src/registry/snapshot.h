@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/product_profile.h"
+#include "common/product_profile.h"
 #include "platform/ports.h"
 
 namespace doumteo {

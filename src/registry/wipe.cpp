@@ -2,7 +2,7 @@
 
 #include <functional>
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "registry/reg_log.h"
 #include "registry/snapshot.h"
 

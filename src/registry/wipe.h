@@ -1,5 +1,5 @@
 #pragma once
-#include "app/product_profile.h"
+#include "common/product_profile.h"
 #include "platform/ports.h"
 
 namespace doumteo {

@@ -1,7 +1,8 @@
 #include "service/backup.h"
 
-#include "app/guard.h"
-#include "app/messages.h"
+#include "common/guard.h"
+#include "common/messages.h"
+#include "common/text.h"
 
 namespace doumteo {
 
@@ -10,12 +11,6 @@ namespace {
 constexpr std::int32_t kModeServer = 1;
 constexpr std::int32_t kModeAs = 2;
 constexpr std::int32_t kModeHddAuto = 3;
-
-std::wstring upperAscii(std::wstring text) {
-  for (auto& c : text)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-  return text;
-}
 
 std::wstring titleWord(std::int32_t mode) {
   switch (mode) {
@@ -44,9 +39,9 @@ std::wstring GetModeArg(std::int32_t mode) {
 }
 
 void UnloadOtherForms(WindowPort& window, const std::wstring& keepForm) {
-  const std::wstring keep = upperAscii(keepForm);
+  const std::wstring keep = asciiUpper(keepForm);
   for (const auto& name : window.openFormNames())
-    if (upperAscii(name) != keep) window.unloadForm(name);
+    if (asciiUpper(name) != keep) window.unloadForm(name);
 }
 
 bool ExecBackUp(const Services& s, const ProductProfile& profile, WindowPort& window, BackupState& state,

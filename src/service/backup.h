@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "app/product_profile.h"
-#include "app/window_port.h"
+#include "common/product_profile.h"
+#include "common/window_port.h"
 #include "platform/ports.h"
 
 namespace doumteo {

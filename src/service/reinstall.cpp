@@ -2,8 +2,9 @@
 
 #include <array>
 
-#include "app/guard.h"
-#include "app/messages.h"
+#include "common/guard.h"
+#include "common/messages.h"
+#include "common/text.h"
 
 namespace doumteo {
 
@@ -24,12 +25,6 @@ constexpr std::array<KitFile, 3> kKit{{
 constexpr wchar_t kKitFolder[] = L"\\VTSoft";
 constexpr wchar_t kReinstallerApp[] = L"SetupKeeper";
 constexpr wchar_t kReinstallerSection[] = L"Config";
-
-std::wstring upperAscii(std::wstring text) {
-  for (auto& c : text)
-    if (c >= L'a' && c <= L'z') c = static_cast<wchar_t>(c - L'a' + L'A');
-  return text;
-}
 
 }  // namespace
 
@@ -52,7 +47,7 @@ bool GoReInst(const Services& s, const std::wstring& dbFoldName, const std::wstr
   }
 
   const std::wstring drive = folder.substr(0, 2);
-  if (upperAscii(drive) != L"C:") {
+  if (asciiUpper(drive) != L"C:") {
     const std::wstring question = std::wstring(L"정말 재설치 하시겠습니까?") + kCrLf + L"[" + folder +
                                   L"]경로내 모든 파일 삭제됨(DB제외)" + kCrLf + kCrLf + L"※ 개발자는 소스삭제 주의요함";
     Answer answer = Answer::No;  // a failing question counts as No

@@ -2,8 +2,8 @@
 // Product reinstall: hands the product over to the maker's reinstaller kit.
 #include <string>
 
-#include "app/product_profile.h"
-#include "app/window_port.h"
+#include "common/product_profile.h"
+#include "common/window_port.h"
 #include "platform/ports.h"
 
 namespace doumteo {

@@ -1,6 +1,6 @@
 #include "service/self_reinstall.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 namespace doumteo {
 

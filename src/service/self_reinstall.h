@@ -1,6 +1,6 @@
 #pragma once
 // Self-reinstall: starts the program's own reinstaller and ends the program.
-#include "app/window_port.h"
+#include "common/window_port.h"
 #include "platform/ports.h"
 
 namespace doumteo {

@@ -1,8 +1,8 @@
 #include "web/login.h"
 
-#include "app/messages.h"
-#include "app/web_addresses.h"
-#include "app/web_shortcuts.h"
+#include "common/messages.h"
+#include "common/web_addresses.h"
+#include "common/web_page.h"
 
 namespace doumteo {
 

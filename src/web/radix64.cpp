@@ -2,6 +2,7 @@
 
 #include <type_traits>
 
+#include "common/text.h"
 #include "platform/failure.h"
 
 namespace doumteo {
@@ -40,12 +41,11 @@ inline Bytes3 decodeBytes(std::uint8_t q0, std::uint8_t q1, std::uint8_t q2, std
           static_cast<std::uint8_t>(shiftLeft6(static_cast<std::uint8_t>(q2 & 3)) | q3)};
 }
 
+// A table, so that the hot loop makes one lookup a character.
 constexpr std::array<std::int8_t, 128> buildHexDigits() {
   std::array<std::int8_t, 128> digits{};
-  for (auto& d : digits) d = -1;
-  for (int c = '0'; c <= '9'; ++c) digits[c] = static_cast<std::int8_t>(c - '0');
-  for (int c = 'a'; c <= 'f'; ++c) digits[c] = static_cast<std::int8_t>(c - 'a' + 10);
-  for (int c = 'A'; c <= 'F'; ++c) digits[c] = static_cast<std::int8_t>(c - 'A' + 10);
+  for (std::size_t c = 0; c < digits.size(); ++c)
+    digits[c] = static_cast<std::int8_t>(hexDigitValue(static_cast<wchar_t>(c)));
   return digits;
 }
 constexpr auto kHexDigits = buildHexDigits();

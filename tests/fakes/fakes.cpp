@@ -58,7 +58,7 @@ ProgramRun FakeShell::runSelfAndWait(const std::wstring& verb, const std::wstrin
 }
 
 bool FakeFileSystem::exists(const std::wstring& path, bool includeFolders) {
-  if (failLookup.count(path)) throw Failure(52, L"Bad file name or number");
+  if (failLookup.count(path)) throw Failure(err::kBadFileName, L"Bad file name or number");
   if (auto it = files.find(path); it != files.end()) return !it->second.hidden && !it->second.system;
   return includeFolders && folders.count(path);
 }
@@ -191,13 +191,13 @@ class FakeConnection final : public DbConnection {
 
 std::unique_ptr<BrowserObject> FakeBrowser::create() {
   log_.push_back(L"browser:create");
-  if (failAt == L"create") throw Failure(429, L"ActiveX component can't create object");
+  if (failAt == L"create") throw Failure(err::kAutomation, L"ActiveX component can't create object");
   return std::make_unique<FakeBrowserObject>(*this, log_, failAt);
 }
 
 std::unique_ptr<DbConnection> FakeDatabase::createConnection() {
   log_.push_back(L"db:create");
-  if (failAt == L"create") throw Failure(429, L"ActiveX component can't create object");
+  if (failAt == L"create") throw Failure(err::kAutomation, L"ActiveX component can't create object");
   return std::make_unique<FakeConnection>(*this, failAt);
 }
 

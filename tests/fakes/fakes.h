@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/window_port.h"
+#include "common/window_port.h"
 #include "fakes/fake_registry.h"
 #include "platform/ports.h"
 #include "platform/settings_store.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "app/guard.h"
+#include "common/guard.h"
 #include "fakes/fakes.h"
 
 namespace doumteo {

@@ -3,7 +3,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "app/messages.h"
+#include "common/messages.h"
 
 TEST(ErrorText, ParenthesisedAndColonForms) {
   const doumteo::Failure f(53, L"File not found");

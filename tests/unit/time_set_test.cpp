@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "dialogs/time_set.h"
 #include "fakes/fakes.h"
 

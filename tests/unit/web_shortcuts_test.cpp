@@ -2,6 +2,7 @@
 
 #include "app/web_shortcuts.h"
 #include "build_config.h"
+#include "common/web_page.h"
 #include "fakes/fakes.h"
 
 namespace doumteo {

@@ -7,7 +7,7 @@
 #include <fstream>
 
 #include "app/db_check.h"
-#include "app/web_shortcuts.h"
+#include "common/web_page.h"
 #include "fakes/fakes.h"
 #include "platform/browser_win.h"
 #include "platform/com_win.h"

@@ -1,21 +1,9 @@
-#include "app/guard.h"
+#include "common/guard.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
+#include "common/text.h"
 
 namespace doumteo {
-
-namespace {
-// Windows compares file names without regard to case; a product started as
-// PRODUCT.EXE is still the product.
-bool sameFileName(const std::wstring& a, const std::wstring& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-}  // namespace
 
 bool IsProductRunning(const Services& s, const ProductProfile& profile) {
   ShowWarning(s.messages, profile,
@@ -26,8 +14,9 @@ bool IsProductRunning(const Services& s, const ProductProfile& profile) {
   const auto processes = s.processes.snapshot();
   if (!processes) return false;
   for (const auto& name : *processes) {
-    // ".exe" alone (no Exefile setting) names no product.
-    if (profile.exeFile != L".exe" && sameFileName(name, profile.exeFile)) {
+    // ".exe" alone (no Exefile setting) names no product. Windows compares
+    // file names without regard to case: PRODUCT.EXE is still the product.
+    if (profile.exeFile != L".exe" && equalsIgnoringAsciiCase(name, profile.exeFile)) {
       ShowInfo(s.messages, profile, L"벨토소프트의 모든 프로그램을 종료하여 주십시요.");
       return true;
     }

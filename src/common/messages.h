@@ -3,7 +3,7 @@
 #include <functional>
 #include <string>
 
-#include "app/product_profile.h"
+#include "common/product_profile.h"
 #include "platform/ports.h"
 
 namespace doumteo {

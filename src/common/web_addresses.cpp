@@ -1,8 +1,9 @@
-#include "app/web_addresses.h"
+#include "common/web_addresses.h"
 
 #include <cstdint>
 
 #include "build_config.h"
+#include "common/text.h"
 
 namespace doumteo {
 
@@ -26,7 +27,6 @@ std::wstring loginAddress(std::wstring_view id, std::wstring_view password) {
 }
 
 std::wstring escapeQueryValue(std::wstring_view text) {
-  static constexpr wchar_t kHex[] = L"0123456789ABCDEF";
   static constexpr std::wstring_view kReserved = L"&#+%=? ";
   std::wstring out;
   out.reserve(text.size());
@@ -36,8 +36,8 @@ std::wstring escapeQueryValue(std::wstring_view text) {
     if (control || kReserved.find(c) != std::wstring_view::npos) {
       const std::uint32_t byte = code;  // all of these are ASCII
       out += L'%';
-      out += kHex[byte >> 4];
-      out += kHex[byte & 0xF];
+      out += hexDigitUpper(byte >> 4);
+      out += hexDigitUpper(byte & 0xF);
     } else {
       out += c;
     }

@@ -1,4 +1,4 @@
-#include "app/product_profile.h"
+#include "common/product_profile.h"
 
 namespace doumteo {
 
