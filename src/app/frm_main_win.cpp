@@ -7,6 +7,7 @@
 #include "build_config.h"
 #include "common/guard.h"
 #include "common/messages.h"
+#include "common/text.h"
 #include "dialogs/frm_time_set_win.h"
 #include "dialogs/frm_zoom_image_win.h"
 #include "platform/program_start.h"
@@ -54,24 +55,6 @@ const LinePlace kContactPlaces[9] = {
     {5500, 400, 3800}, {5500, 625, 3800}, {5500, 850, 3800}, {180, 1525, 5200},
 };
 
-struct Shortcut {
-  int index;
-  const wchar_t* caption;
-  int icon;
-};
-// Stacked from the top in this order.
-const Shortcut kShortcuts[9] = {
-    {4, L"벨토소프트", IDI_BTN_HOME},
-    {0, L"회원가입", IDI_BTN_JOIN},
-    {1, L"F A Q", IDI_BTN_FAQ},
-    {5, L"고객센터", IDI_BTN_CUSTOMER},
-    {6, L"제품 A/S요청답변", IDI_BTN_ASANSWER},
-    {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD},
-    {2, L"동 영 상", IDI_BTN_VIDEO},
-    {8, L"용지견본주문", IDI_BTN_PAPER},
-    {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP},
-};
-
 // The file version of the program's own resources: major, minor, revision.
 std::wstring resourceVersion() {
   HMODULE self = GetModuleHandleW(nullptr);
@@ -114,7 +97,7 @@ void FrmMain::buildControls() {
   const Panel web = addPanel(L"SSPanel2", all, {90, 90, 4740, 8790});
   addLabel(L"Label2", web, {180, 45, 3000, 210}, L"홈페이지 바로가기", Font::GulimChe);
   for (int k = 0; k < 9; ++k) {
-    const auto& s = kShortcuts[k];
+    const WebShortcut& s = kWebShortcuts[k];
     btnHomePage_[k] = addImageButton(L"btnHomePage(" + std::to_wstring(s.index) + L")", web,
                                      {90, 270 + 855 * k, 4560, 735}, s.caption, s.icon);
   }
@@ -231,7 +214,7 @@ void FrmMain::wireCommands() {
   command(AS119_, [this] { AS119_Click(services_); });
   for (int k = 0; k < 9; ++k)
     command(btnHomePage_[k],
-            [this, index = kShortcuts[k].index] { btnHomePage_Click(services_, profile_, index, *this); });
+            [this, index = kWebShortcuts[k].index] { btnHomePage_Click(services_, profile_, index, *this); });
   command(btnADO_, [this] {
     // Opening the database may take up to its 30-second timeout.
     HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
@@ -304,13 +287,10 @@ std::vector<std::wstring> FrmMain::openFormNames() {
 }
 
 void FrmMain::unloadForm(const std::wstring& name) {
-  auto upper = [](std::wstring s) {
-    for (auto& c : s) c = static_cast<wchar_t>(towupper(c));
-    return s;
-  };
+  // Form names are ASCII and compared as the rest of the program compares names.
   for (auto* f : openDialogs_)
-    if (f->isOpen() && upper(f->formName()) == upper(name)) f->close();
-  if (upper(name) == upper(formName())) close();
+    if (f->isOpen() && equalsIgnoringAsciiCase(f->formName(), name)) f->close();
+  if (equalsIgnoringAsciiCase(name, formName())) close();
 }
 
 }  // namespace doumteo

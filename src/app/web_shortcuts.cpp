@@ -1,35 +1,23 @@
 #include "app/web_shortcuts.h"
 
-#include <array>
-
 #include "common/messages.h"
 #include "common/web_addresses.h"
 #include "common/web_page.h"
+#include "resource_ids.h"
 
 namespace doumteo {
 
-namespace {
-
-struct Shortcut {
-  int index;
-  const wchar_t* path;
-  const wchar_t* prompt;
+const WebShortcut kWebShortcuts[9] = {
+    {4, L"벨토소프트", IDI_BTN_HOME, L"", L"벨토소프트 홈페이지로 이동하시겠습니까?"},
+    {0, L"회원가입", IDI_BTN_JOIN, L"/html/join.php", L"회원가입으로 이동하시겠습니까?"},
+    {1, L"F A Q", IDI_BTN_FAQ, L"/html/community_02.php", L"FAQ로 이동하시겠습니까?"},
+    {5, L"고객센터", IDI_BTN_CUSTOMER, L"/html/community.php", L"고객센터로 이동하시겠습니까?"},
+    {kLoginShortcut, L"제품 A/S요청답변", IDI_BTN_ASANSWER, nullptr, nullptr},
+    {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD, L"/html/download.php", L"제품소개 다운로드로 이동하시겠습니까?"},
+    {2, L"동 영 상", IDI_BTN_VIDEO, L"/html/gang01.php", L"동영상으로 이동하시겠습니까?"},
+    {8, L"용지견본주문", IDI_BTN_PAPER, L"/html/paper.php", L"용지견본주문으로 이동하시겠습니까?"},
+    {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP, L"/html/shop.php", L"하드웨어쇼핑몰로 이동하시겠습니까?"},
 };
-
-constexpr std::array kShortcuts{
-    Shortcut{0, L"/html/join.php", L"회원가입으로 이동하시겠습니까?"},
-    Shortcut{1, L"/html/community_02.php", L"FAQ로 이동하시겠습니까?"},
-    Shortcut{2, L"/html/gang01.php", L"동영상으로 이동하시겠습니까?"},
-    Shortcut{3, L"/html/download.php", L"제품소개 다운로드로 이동하시겠습니까?"},
-    Shortcut{4, L"", L"벨토소프트 홈페이지로 이동하시겠습니까?"},
-    Shortcut{5, L"/html/community.php", L"고객센터로 이동하시겠습니까?"},
-    Shortcut{8, L"/html/paper.php", L"용지견본주문으로 이동하시겠습니까?"},
-    Shortcut{9, L"/html/shop.php", L"하드웨어쇼핑몰로 이동하시겠습니까?"},
-};
-
-constexpr int kLoginShortcut = 6;
-
-}  // namespace
 
 void OpenRemoteSupport(const Services& services) {
   ConfirmAndOpenWebPage(services, remoteSupportAddress(), L"원격지원서비스를 실행하시겠습니까?", 0);
@@ -42,8 +30,8 @@ void btnHomePage_Click(const Services& services, const ProductProfile& profile, 
     if (AskYesNo(services.messages, profile, question, L"", 1) == Answer::Yes) window.showLogin();
     return;
   }
-  for (const Shortcut& s : kShortcuts) {
-    if (s.index == index) {
+  for (const WebShortcut& s : kWebShortcuts) {
+    if (s.index == index && s.path) {
       ConfirmAndOpenWebPage(services, makerSiteAddress(s.path), s.prompt, 0);
       return;
     }

@@ -8,6 +8,20 @@
 
 namespace doumteo {
 
+// One web shortcut btnHomePage(index): its caption and icon in the main
+// window, and the page it opens with its question. The login shortcut has
+// no page of its own.
+struct WebShortcut {
+  int index;
+  const wchar_t* caption;
+  int icon;
+  const wchar_t* path;
+  const wchar_t* prompt;
+};
+inline constexpr int kLoginShortcut = 6;
+// The shortcuts, stacked from the top in this order.
+extern const WebShortcut kWebShortcuts[9];
+
 // btnRemote
 void OpenRemoteSupport(const Services& services);
 

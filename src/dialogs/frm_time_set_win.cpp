@@ -1,6 +1,6 @@
 #include "dialogs/frm_time_set_win.h"
 
-#include "app/messages.h"
+#include "common/messages.h"
 #include "dialogs/time_set.h"
 #include "resource_ids.h"
 
