@@ -20,11 +20,6 @@ FrmZoom_Image::FrmZoom_Image() : ui::Form(L"FrmZoom_Image", L"이미지확대", 
   onDoubleClick[L"Image1"] = [this] { close(); };
 }
 
-FrmZoom_Image::~FrmZoom_Image() {
-  for (HBITMAP b : pictures_)
-    if (b) DeleteObject(b);
-}
-
 void FrmZoom_Image::choosePicture(int index) {
   HWND chosen = control(index == 0 ? L"picBig(0)" : L"picBig(1)");
   HWND other = control(index == 0 ? L"picBig(1)" : L"picBig(0)");
@@ -47,8 +42,8 @@ void FrmZoom_Image::onLoad() {
   }
   pictures_[0] = ui::loadPicture(IDR_PICTURE_PC_BACK);
   pictures_[1] = ui::loadPicture(IDR_PICTURE_KEYBOARD);
-  setPicture(L"picBig(0)", pictures_[0]);
-  setPicture(L"picBig(1)", pictures_[1]);
+  setPicture(L"picBig(0)", pictures_[0].get());
+  setPicture(L"picBig(1)", pictures_[1].get());
   SetWindowPos(control(L"Image1"), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -69,7 +64,7 @@ void FrmZoom_Image::onResize() {
   SetWindowPos(image, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
   if (layout->stretched) {
     if (!image1Loaded_) {
-      setPicture(L"Image1", pictures_[activeIndex()]);
+      setPicture(L"Image1", pictures_[activeIndex()].get());
       image1Loaded_ = true;
     }
     ShowWindow(box, SW_HIDE);
