@@ -16,32 +16,6 @@ namespace {
 Environment g_env;
 ULONGLONG g_lastStartupMs = 0;
 
-struct HandleCloser {
-  void operator()(HANDLE h) const {
-    if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct FindCloser {
-  void operator()(HANDLE h) const { FindClose(h); }
-};
-
-struct KeyCloser {
-  void operator()(HKEY k) const { RegCloseKey(k); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
-
-struct DcReleaser {
-  void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-struct DcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct ObjectDeleter {
-  void operator()(HGDIOBJ o) const { DeleteObject(o); }
-};
-
 std::wstring getEnv(const wchar_t* name) {
   wchar_t buffer[32768];
   DWORD n = GetEnvironmentVariableW(name, buffer, 32768);
@@ -133,7 +107,7 @@ void removeTree(const std::wstring& path) {
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW((path + L"\\*").c_str(), &data);
   if (find != INVALID_HANDLE_VALUE) {
-    std::unique_ptr<void, FindCloser> guard(find);
+    const UniqueFind guard(find);
     do {
       std::wstring name = data.cFileName;
       if (name != L"." && name != L"..") removeTree(path + L"\\" + name);
@@ -212,21 +186,21 @@ Process Process::start(const std::wstring& exePath, const std::wstring& args, co
   if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi))
     throw DriverError(L"cannot start " + exePath + L" (error " + std::to_wstring(GetLastError()) + L")");
-  CloseHandle(pi.hThread);
+  const UniqueHandle thread(pi.hThread);
   Process p;
-  p.handle_ = pi.hProcess;
+  p.handle_.reset(pi.hProcess);
   p.id_ = pi.dwProcessId;
   p.startedAt_ = GetTickCount64();
   return p;
 }
 
 Process::Process(Process&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)), id_(std::exchange(other.id_, 0)), startedAt_(other.startedAt_) {}
+    : handle_(std::move(other.handle_)), id_(std::exchange(other.id_, 0)), startedAt_(other.startedAt_) {}
 
 Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
     kill();
-    handle_ = std::exchange(other.handle_, nullptr);
+    handle_ = std::move(other.handle_);
     id_ = std::exchange(other.id_, 0);
     startedAt_ = other.startedAt_;
   }
@@ -235,25 +209,24 @@ Process& Process::operator=(Process&& other) noexcept {
 
 Process::~Process() { kill(); }
 
-bool Process::running() const { return handle_ && WaitForSingleObject(handle_, 0) == WAIT_TIMEOUT; }
+bool Process::running() const { return handle_ && WaitForSingleObject(handle_.get(), 0) == WAIT_TIMEOUT; }
 
 DWORD Process::waitExit(DWORD ms) const {
   if (!handle_) throw DriverError(L"no process to wait for");
-  if (WaitForSingleObject(handle_, ms) != WAIT_OBJECT_0)
+  if (WaitForSingleObject(handle_.get(), ms) != WAIT_OBJECT_0)
     throw DriverError(L"process " + std::to_wstring(id_) + L" still running after " + std::to_wstring(ms) + L" ms");
   DWORD code = 0;
-  GetExitCodeProcess(handle_, &code);
+  GetExitCodeProcess(handle_.get(), &code);
   return code;
 }
 
 void Process::kill() {
   if (!handle_) return;
   if (running()) {
-    TerminateProcess(handle_, 1);
-    WaitForSingleObject(handle_, 5000);
+    TerminateProcess(handle_.get(), 1);
+    WaitForSingleObject(handle_.get(), 5000);
   }
-  CloseHandle(handle_);
-  handle_ = nullptr;
+  handle_.reset();
   id_ = 0;
 }
 
@@ -512,8 +485,8 @@ std::vector<DWORD> grabScreen(const RECT& r) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
   if (w <= 0 || h <= 0) return pixels;
-  std::unique_ptr<HDC__, DcReleaser> screen(GetDC(nullptr));
-  std::unique_ptr<HDC__, DcDeleter> memory(CreateCompatibleDC(screen.get()));
+  const WindowDc screen(nullptr);
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -521,13 +494,11 @@ std::vector<DWORD> grabScreen(const RECT& r) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  std::unique_ptr<HBITMAP__, ObjectDeleter> bitmap(
-      CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const SelectedObject selected(memory.get(), bitmap.get());
   BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
   GdiFlush();
   std::copy_n(static_cast<const DWORD*>(bits), pixels.size(), pixels.begin());
-  SelectObject(memory.get(), old);
   return pixels;
 }
 
@@ -618,18 +589,14 @@ HWND findIconStatic(HWND box) {
   return nullptr;
 }
 
-struct IconDestroyer {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-
 // The HICON of another process's static is of no use here: draw the system
 // icon on the dialog's background and compare it with the screen's pixels.
 size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD background, LPCWSTR which) {
   // Not LR_SHARED: a shared icon keeps the size it was first loaded with.
-  std::unique_ptr<HICON__, IconDestroyer> icon(static_cast<HICON>(LoadImageW(nullptr, which, IMAGE_ICON, w, h, 0)));
+  const UniqueIcon icon(static_cast<HICON>(LoadImageW(nullptr, which, IMAGE_ICON, w, h, 0)));
   if (!icon) return shown.size();
-  std::unique_ptr<HDC__, DcReleaser> screen(GetDC(nullptr));
-  std::unique_ptr<HDC__, DcDeleter> memory(CreateCompatibleDC(screen.get()));
+  const WindowDc screen(nullptr);
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -637,9 +604,8 @@ size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD backg
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  std::unique_ptr<HBITMAP__, ObjectDeleter> bitmap(
-      CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const SelectedObject selected(memory.get(), bitmap.get());
   auto* p = static_cast<DWORD*>(bits);
   std::fill_n(p, shown.size(), background);
   DrawIconEx(memory.get(), 0, 0, icon.get(), w, h, 0, nullptr, DI_NORMAL);
@@ -647,7 +613,6 @@ size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD backg
   size_t differ = 0;
   for (size_t i = 0; i < shown.size(); ++i)
     if ((p[i] & 0xFFFFFF) != (shown[i] & 0xFFFFFF)) ++differ;
-  SelectObject(memory.get(), old);
   return differ;
 }
 

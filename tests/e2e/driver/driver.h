@@ -13,7 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/handle_win.h"
+
 namespace e2e {
+
+using doumteo::MemoryDc;
+using doumteo::SelectedObject;
+using doumteo::UniqueBitmap;
+using doumteo::UniqueFind;
+using doumteo::UniqueHandle;
+using doumteo::UniqueIcon;
+using doumteo::UniqueKey;
+using doumteo::WindowDc;
 
 struct DriverError : std::runtime_error {
   explicit DriverError(const std::wstring& what);
@@ -91,14 +102,14 @@ class Process {
 
   DWORD id() const { return id_; }
   ULONGLONG startedAt() const { return startedAt_; }  // GetTickCount64 at the start
-  HANDLE handle() const { return handle_; }
+  HANDLE handle() const { return handle_.get(); }
   bool running() const;
   // Waits for the end and returns the exit code; throws on time-out.
   DWORD waitExit(DWORD ms = kWaitMs) const;
   void kill();
 
  private:
-  HANDLE handle_ = nullptr;
+  UniqueHandle handle_;
   DWORD id_ = 0;
   ULONGLONG startedAt_ = 0;
 };
