@@ -10,6 +10,27 @@ using ui::ControlSpec;
 using ui::Font;
 using ui::Kind;
 
+namespace {
+
+// The picture box's outer size in pixels: the picture as the box draws it
+// (its natural size scaled for the DPI) inside the box's own border, so that
+// no pixel of it is cut off. Without a picture the box keeps its size.
+SIZE pictureBoxSize(HWND box, HBITMAP picture) {
+  RECT r{};
+  BITMAP bm{};
+  if (picture && GetObjectW(picture, sizeof bm, &bm)) {
+    const UINT dpi = ui::windowDpi(box);
+    r = RECT{0, 0, MulDiv(bm.bmWidth, static_cast<int>(dpi), 96), MulDiv(bm.bmHeight, static_cast<int>(dpi), 96)};
+    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(box, GWL_STYLE)), FALSE,
+                             static_cast<DWORD>(GetWindowLongW(box, GWL_EXSTYLE)), dpi);
+  } else {
+    GetWindowRect(box, &r);
+  }
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+}  // namespace
+
 FrmZoom_Image::FrmZoom_Image() : ui::Form(L"FrmZoom_Image", L"이미지확대", 14700, 10065) {
   resizable_ = true;
   addControls({
@@ -51,20 +72,19 @@ void FrmZoom_Image::onResize() {
   RECT rc;
   GetClientRect(hwnd(), &rc);
   const UINT d = dpi();
-  const std::wstring boxName = activeIndex() == 0 ? L"picBig(0)" : L"picBig(1)";
-  HWND box = control(boxName);
+  const int index = activeIndex();
+  HWND box = control(index == 0 ? L"picBig(0)" : L"picBig(1)");
   HWND image = control(L"Image1");
   if (!box || !image) return;
-  RECT br;
-  GetWindowRect(box, &br);
+  const SIZE size = pictureBoxSize(box, pictures_[index].get());
   const double toTwips = 1440.0 / d;
-  const auto layout = LayoutZoom(rc.right * toTwips, rc.bottom * toTwips, (br.right - br.left) * toTwips,
-                                 (br.bottom - br.top) * toTwips, IsIconic(hwnd()) != FALSE);
+  const auto layout = LayoutZoom(rc.right * toTwips, rc.bottom * toTwips, size.cx * toTwips, size.cy * toTwips,
+                                 IsIconic(hwnd()) != FALSE);
   if (!layout) return;
   SetWindowPos(image, nullptr, 0, 0, rc.right, rc.bottom, SWP_NOZORDER | SWP_NOACTIVATE);
   if (layout->stretched) {
     if (!image1Loaded_) {
-      setPicture(L"Image1", pictures_[activeIndex()].get());
+      setPicture(L"Image1", pictures_[index].get());
       image1Loaded_ = true;
     }
     ShowWindow(box, SW_HIDE);
@@ -73,9 +93,17 @@ void FrmZoom_Image::onResize() {
     ShowWindow(image, SW_HIDE);
     const int left = static_cast<int>(layout->pictureLeft / toTwips + (layout->pictureLeft < 0 ? -0.5 : 0.5));
     const int top = static_cast<int>(layout->pictureTop / toTwips + (layout->pictureTop < 0 ? -0.5 : 0.5));
-    SetWindowPos(box, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(box, nullptr, left, top, size.cx, size.cy, SWP_NOZORDER | SWP_NOACTIVATE);
     ShowWindow(box, SW_SHOWNA);
   }
+}
+
+LRESULT FrmZoom_Image::handleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+  const LRESULT result = ui::Form::handleMessage(msg, wp, lp);
+  // The kit has put every control back at its design place for the new DPI;
+  // the picture box goes where the layout rule puts it, at its new size.
+  if (msg == WM_DPICHANGED) onResize();
+  return result;
 }
 
 }  // namespace doumteo

@@ -17,6 +17,7 @@ class FrmZoom_Image final : public ui::Form {
   void onLoad() override;
   void onResize() override;
   void onCancel() override { close(); }
+  LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   int activeIndex() const;
