@@ -13,19 +13,6 @@ constexpr long kConnectionTimeoutSeconds = 30;
 constexpr long kAdUseClient = 3;
 constexpr std::size_t kMdacBufferLength = 255;
 
-// Closes an opened key when the scope ends.
-class KeyCloser {
- public:
-  KeyCloser(RegistryApi& api, RegHandle key) : api_(api), key_(key) {}
-  ~KeyCloser() { api_.closeKey(key_); }
-  KeyCloser(const KeyCloser&) = delete;
-  KeyCloser& operator=(const KeyCloser&) = delete;
-
- private:
-  RegistryApi& api_;
-  RegHandle key_;
-};
-
 std::wstring mdacQuestion(const std::wstring& version) {
   return L"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:" + version + L")" +
          kCrLf + L"당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요." + kCrLf +
@@ -101,7 +88,7 @@ bool ReadMachineString(RegistryApi& api, const std::wstring& keyPath, const std:
                        std::wstring& buffer) {
   RegHandle key = 0;
   if (api.openKey(reg::kHkeyLocalMachine, toAnsi(keyPath), reg::kKeyQueryValue, key) != reg::kSuccess) return false;
-  const KeyCloser closer(api, key);
+  const RegKey closer(api, key);
   std::string bytes = toAnsi(buffer);
   std::uint32_t type = reg::kSz;
   auto size = static_cast<std::uint32_t>(bytes.size());

@@ -12,6 +12,7 @@
 #include "dialogs/time_set.h"
 #include "platform/ansi.h"
 #include "platform/clock_win.h"
+#include "platform/handle_win.h"
 #include "ui/kit.h"
 
 namespace doumteo {
@@ -38,18 +39,16 @@ class InstanceLock {
     name += L".";
     // Object names may not exceed MAX_PATH; the tail of the path identifies it.
     name += key.size() > 180 ? key.substr(key.size() - 180) : key;
-    handle_ = CreateMutexW(nullptr, FALSE, name.c_str());
-    running_ = handle_ && GetLastError() == ERROR_ALREADY_EXISTS;
-  }
-  ~InstanceLock() {
-    if (handle_) CloseHandle(handle_);
+    HANDLE mutex = CreateMutexW(nullptr, FALSE, name.c_str());
+    running_ = mutex && GetLastError() == ERROR_ALREADY_EXISTS;
+    handle_.reset(mutex);
   }
   InstanceLock(const InstanceLock&) = delete;
   InstanceLock& operator=(const InstanceLock&) = delete;
   bool previousInstance() const { return running_; }
 
  private:
-  HANDLE handle_ = nullptr;
+  UniqueHandle handle_;
   bool running_ = false;
 };
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "platform/handle_win.h"
 #include "ui/kit.h"
 
 namespace doumteo {
@@ -8,7 +9,6 @@ namespace doumteo {
 class FrmZoom_Image final : public ui::Form {
  public:
   FrmZoom_Image();
-  ~FrmZoom_Image() override;
   // The opener marks its choice before showing: the chosen element visible,
   // the other invisible and disabled.
   void choosePicture(int index);
@@ -17,10 +17,11 @@ class FrmZoom_Image final : public ui::Form {
   void onLoad() override;
   void onResize() override;
   void onCancel() override { close(); }
+  void onDpiChanged() override;
 
  private:
   int activeIndex() const;
-  HBITMAP pictures_[2] = {nullptr, nullptr};
+  UniqueBitmap pictures_[2];
   ui::Picture picBig_[2];
   ui::Picture image1_;
   bool image1Loaded_ = false;

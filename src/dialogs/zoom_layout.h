@@ -13,7 +13,9 @@ struct ZoomLayout {
   double pictureLeft = 0, pictureTop = 0;  // the picture box; may be negative
 };
 
-// nullopt when minimised: the window keeps the layout it had.
+// pictureWidth and pictureHeight are the picture box's outer size: the
+// picture with the box's border around it. nullopt when minimised: the
+// window keeps the layout it had.
 std::optional<ZoomLayout> LayoutZoom(double clientWidth, double clientHeight, double pictureWidth, double pictureHeight,
                                      bool minimised);
 

@@ -8,7 +8,7 @@ namespace {
 
 class Win32BrowserObject final : public BrowserObject {
  public:
-  explicit Win32BrowserObject(com::Ref<IDispatch> object) : object_(std::move(object)) {}
+  explicit Win32BrowserObject(ComPtr<IDispatch> object) : object_(std::move(object)) {}
 
   void setVisible(bool visible) override {
     VARIANT value{};
@@ -20,7 +20,7 @@ class Win32BrowserObject final : public BrowserObject {
   void setFocus() override { com::invokeByName(object_.get(), L"SetFocus", DISPATCH_METHOD, {}); }
 
   void navigate(const std::wstring& url) override {
-    const com::Bstr address(url);
+    const UniqueBstr address = com::allocBstr(url);
     VARIANT value{};
     value.vt = VT_BSTR;
     value.bstrVal = address.get();
@@ -28,14 +28,14 @@ class Win32BrowserObject final : public BrowserObject {
   }
 
  private:
-  com::Ref<IDispatch> object_;
+  ComPtr<IDispatch> object_;
 };
 
 }  // namespace
 
 std::unique_ptr<BrowserObject> Win32BrowserPort::create() {
-  com::Ref<IUnknown> object = com::createByProgId(progId_.c_str(), CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER);
-  com::Ref<IDispatch> dispatch;
+  ComPtr<IUnknown> object = com::createByProgId(progId_.c_str(), CLSCTX_LOCAL_SERVER | CLSCTX_INPROC_SERVER);
+  ComPtr<IDispatch> dispatch;
   com::check(object->QueryInterface(IID_IDispatch, dispatch.putVoid()));
   return std::make_unique<Win32BrowserObject>(std::move(dispatch));
 }

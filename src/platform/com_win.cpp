@@ -10,12 +10,13 @@ namespace doumteo::com {
 namespace {
 
 std::wstring errorInfoText() {
-  Ref<IErrorInfo> info;
+  ComPtr<IErrorInfo> info;
   if (GetErrorInfo(0, info.put()) != S_OK || !info) return L"";
-  BSTR description = nullptr;
+  BSTR raw = nullptr;
+  const HRESULT hr = info->GetDescription(&raw);
+  const UniqueBstr description(raw);
   std::wstring s;
-  if (SUCCEEDED(info->GetDescription(&description)) && description) s.assign(description, SysStringLen(description));
-  SysFreeString(description);
+  if (SUCCEEDED(hr) && description) s.assign(description.get(), SysStringLen(description.get()));
   return s;
 }
 
@@ -26,16 +27,18 @@ std::wstring errorInfoText() {
 
 }  // namespace
 
-Bstr::Bstr(const std::wstring& text) : b_(SysAllocStringLen(text.data(), static_cast<UINT>(text.size()))) {
-  if (!b_) fail(E_OUTOFMEMORY);
+UniqueBstr allocBstr(const std::wstring& text) {
+  UniqueBstr b(SysAllocStringLen(text.data(), static_cast<UINT>(text.size())));
+  if (!b) fail(E_OUTOFMEMORY);
+  return b;
 }
 
 void fail(HRESULT hr) { failWith(hr, errorInfoText()); }
 
-Ref<IUnknown> createByProgId(const wchar_t* progId, DWORD context, REFIID iid) {
+ComPtr<IUnknown> createByProgId(const wchar_t* progId, DWORD context, REFIID iid) {
   CLSID clsid{};
   check(CLSIDFromProgID(progId, &clsid));
-  Ref<IUnknown> object;
+  ComPtr<IUnknown> object;
   check(CoCreateInstance(clsid, nullptr, context, iid, object.putVoid()));
   return object;
 }
@@ -63,13 +66,11 @@ void invokeByName(IDispatch* object, const wchar_t* name, WORD flags, std::initi
       object->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, &exception, &badArgument);
   if (hr == DISP_E_EXCEPTION) {
     if (exception.pfnDeferredFillIn) exception.pfnDeferredFillIn(&exception);
+    // The texts of the exception are ours to free.
+    const UniqueBstr source(exception.bstrSource), what(exception.bstrDescription), help(exception.bstrHelpFile);
     std::wstring description;
-    if (exception.bstrDescription)
-      description.assign(exception.bstrDescription, SysStringLen(exception.bstrDescription));
+    if (what) description.assign(what.get(), SysStringLen(what.get()));
     const HRESULT code = exception.scode ? exception.scode : hr;
-    SysFreeString(exception.bstrSource);
-    SysFreeString(exception.bstrDescription);
-    SysFreeString(exception.bstrHelpFile);
     failWith(code, std::move(description));
   }
   check(hr);

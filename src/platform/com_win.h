@@ -1,6 +1,6 @@
 #pragma once
-// Small COM helpers for the automation adapters: an owning interface pointer,
-// an owning BSTR, failures carrying the HRESULT, and late-bound calls by name.
+// Small COM helpers for the automation adapters: BSTRs, failures carrying the
+// HRESULT, and late-bound calls by name. The owners are in handle_win.h.
 #include <oaidl.h>
 #include <windows.h>
 
@@ -8,54 +8,12 @@
 #include <string>
 
 #include "platform/failure.h"
+#include "platform/handle_win.h"
 
 namespace doumteo::com {
 
-template <class T>
-class Ref {
- public:
-  Ref() = default;
-  ~Ref() { reset(); }
-  Ref(const Ref&) = delete;
-  Ref& operator=(const Ref&) = delete;
-  Ref(Ref&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-  Ref& operator=(Ref&& other) noexcept {
-    if (this != &other) {
-      reset();
-      p_ = other.p_;
-      other.p_ = nullptr;
-    }
-    return *this;
-  }
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  // For out parameters; releases what was held.
-  T** put() {
-    reset();
-    return &p_;
-  }
-  void** putVoid() { return reinterpret_cast<void**>(put()); }
-
- private:
-  T* p_ = nullptr;
-};
-
-class Bstr {
- public:
-  explicit Bstr(const std::wstring& text);
-  ~Bstr() { SysFreeString(b_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return b_; }
-
- private:
-  BSTR b_;
-};
+// A BSTR copy of text; a Failure with E_OUTOFMEMORY when memory is short.
+UniqueBstr allocBstr(const std::wstring& text);
 
 // A Failure with hr as its number and the best description at hand: the
 // object's error information, else the system's text for hr.
@@ -65,7 +23,7 @@ inline void check(HRESULT hr) {
 }
 
 // CLSIDFromProgID + CoCreateInstance, then the interface iid.
-Ref<IUnknown> createByProgId(const wchar_t* progId, DWORD context, REFIID iid = IID_IUnknown);
+ComPtr<IUnknown> createByProgId(const wchar_t* progId, DWORD context, REFIID iid = IID_IUnknown);
 
 // A member called by name through IDispatch. args are in the natural order
 // and stay owned by the caller; flags is DISPATCH_METHOD, DISPATCH_PROPERTYGET

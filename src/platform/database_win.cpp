@@ -82,36 +82,36 @@ constexpr LONG kAdOptionUnspecified = -1;
 
 class Win32DbConnection final : public DbConnection {
  public:
-  explicit Win32DbConnection(com::Ref<AdoConnection> connection) : connection_(std::move(connection)) {}
+  explicit Win32DbConnection(ComPtr<AdoConnection> connection) : connection_(std::move(connection)) {}
 
   void setConnectionString(const std::wstring& text) override {
-    const com::Bstr value(text);
+    const UniqueBstr value = com::allocBstr(text);
     com::check(connection_->putConnectionString(value.get()));
   }
   void setConnectionTimeout(long seconds) override { com::check(connection_->putConnectionTimeout(seconds)); }
   void setCursorLocation(long location) override { com::check(connection_->putCursorLocation(location)); }
 
   void open() override {
-    const com::Bstr empty(L"");
+    const UniqueBstr empty = com::allocBstr(L"");
     com::check(connection_->Open(empty.get(), empty.get(), empty.get(), kAdOptionUnspecified));
   }
 
   void executeAndClose(const std::wstring& sql) override {
-    const com::Bstr command(sql);
-    com::Ref<AdoRecordset> recordset;
+    const UniqueBstr command = com::allocBstr(sql);
+    ComPtr<AdoRecordset> recordset;
     com::check(connection_->Execute(command.get(), nullptr, kAdOptionUnspecified, recordset.put()));
     if (recordset) com::check(recordset->Close());
   }
 
  private:
-  com::Ref<AdoConnection> connection_;
+  ComPtr<AdoConnection> connection_;
 };
 
 }  // namespace
 
 std::unique_ptr<DbConnection> Win32DatabasePort::createConnection() {
-  com::Ref<IUnknown> object = com::createByProgId(L"ADODB.Connection", CLSCTX_INPROC_SERVER);
-  com::Ref<AdoConnection> connection;
+  ComPtr<IUnknown> object = com::createByProgId(L"ADODB.Connection", CLSCTX_INPROC_SERVER);
+  ComPtr<AdoConnection> connection;
   com::check(object->QueryInterface(ado::kIidConnection, connection.putVoid()));
   return std::make_unique<Win32DbConnection>(std::move(connection));
 }

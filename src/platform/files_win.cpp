@@ -142,12 +142,10 @@ std::string Win32FileSystem::readFirstLine(const std::wstring& path) {
 
 std::wstring Win32FileSystem::localAppDataFolder() {
   PWSTR raw = nullptr;
-  if (FAILED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &raw)) || !raw) {
-    CoTaskMemFree(raw);
-    throw Failure(err::kPathNotFound, L"Path not found");
-  }
+  const HRESULT hr = SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &raw);
+  const UniqueCoTaskMem<wchar_t> owner(raw);  // to be freed also when the call fails
+  if (FAILED(hr) || !raw) throw Failure(err::kPathNotFound, L"Path not found");
   std::wstring folder = raw;
-  CoTaskMemFree(raw);
   while (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();
   return folder;
 }

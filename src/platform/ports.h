@@ -91,6 +91,23 @@ class RegistryApi {
   }
 };
 
+// A key opened or created through the port, closed through it when the
+// owner goes. The portable side of the owners in platform/handle_win.h.
+class RegKey {
+ public:
+  RegKey(RegistryApi& api, RegHandle key) noexcept : api_(api), key_(key) {}
+  ~RegKey() {
+    if (key_) api_.closeKey(key_);
+  }
+  RegKey(const RegKey&) = delete;
+  RegKey& operator=(const RegKey&) = delete;
+  RegHandle get() const noexcept { return key_; }
+
+ private:
+  RegistryApi& api_;
+  RegHandle key_;
+};
+
 // ---- application settings ------------------------------------------------
 
 // Per-user settings stored as REG_SZ under

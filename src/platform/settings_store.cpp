@@ -14,21 +14,6 @@ std::string sectionPath(const std::wstring& app, const std::wstring& section) {
 
 [[noreturn]] void failInvalid() { throw Failure(err::kInvalidCall, L"Invalid procedure call or argument"); }
 
-// Closes a key handle when the scope ends.
-class KeyGuard {
- public:
-  KeyGuard(RegistryApi& api, RegHandle h) : api_(api), h_(h) {}
-  ~KeyGuard() {
-    if (h_) api_.closeKey(h_);
-  }
-  KeyGuard(const KeyGuard&) = delete;
-  KeyGuard& operator=(const KeyGuard&) = delete;
-
- private:
-  RegistryApi& api_;
-  RegHandle h_;
-};
-
 }  // namespace
 
 std::wstring RegistrySettingsStore::get(const std::wstring& app, const std::wstring& section, const std::wstring& key,
@@ -37,7 +22,7 @@ std::wstring RegistrySettingsStore::get(const std::wstring& app, const std::wstr
   RegHandle h = 0;
   if (api_.openKey(reg::kHkeyCurrentUser, sectionPath(app, section), reg::kKeyQueryValue, h) != reg::kSuccess)
     return defaultValue;
-  KeyGuard guard(api_, h);
+  const RegKey guard(api_, h);
   const std::optional<std::string> name = toAnsi(key);
   std::uint32_t type = 0, size = 0;
   if (api_.queryValue(h, name, &type, nullptr, &size) != reg::kSuccess) return defaultValue;
@@ -56,7 +41,7 @@ void RegistrySettingsStore::save(const std::wstring& app, const std::wstring& se
   RegHandle h = 0;
   if (api_.createKey(reg::kHkeyCurrentUser, sectionPath(app, section), h) != reg::kSuccess)
     throw Failure(err::kPermissionDenied, L"Permission denied");
-  KeyGuard guard(api_, h);
+  const RegKey guard(api_, h);
   const std::string data = toAnsi(value);
   if (api_.setValue(h, toAnsi(key), reg::kSz, reinterpret_cast<const std::uint8_t*>(data.c_str()),
                     static_cast<std::uint32_t>(data.size() + 1)) != reg::kSuccess)
@@ -69,7 +54,7 @@ void RegistrySettingsStore::deleteSetting(const std::wstring& app, const std::ws
   RegHandle h = 0;
   if (api_.openKey(reg::kHkeyCurrentUser, sectionPath(app, section), reg::kKeyAllAccess, h) != reg::kSuccess)
     failInvalid();
-  KeyGuard guard(api_, h);
+  const RegKey guard(api_, h);
   if (api_.deleteValue(h, toAnsi(key)) != reg::kSuccess) failInvalid();
 }
 
@@ -86,7 +71,7 @@ long RegistrySettingsStore::deleteTree(const std::string& path) {
   if (long rc = api_.openKey(reg::kHkeyCurrentUser, path, reg::kKeyAllAccess, h); rc != reg::kSuccess) return rc;
   std::vector<std::string> children;
   {
-    KeyGuard guard(api_, h);
+    const RegKey guard(api_, h);
     char buffer[260];
     for (std::uint32_t i = 0; api_.enumKey(h, i, buffer, sizeof buffer) == reg::kSuccess; ++i)
       children.emplace_back(buffer);

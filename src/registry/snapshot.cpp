@@ -176,20 +176,6 @@ std::optional<SnapshotValue> parseValue(const std::wstring& line) {
 
 // ---- reading the registry ----
 
-// Closes the key handle when the scope ends.
-class OpenKeyHandle {
- public:
-  OpenKeyHandle(RegistryApi& api, RegHandle h) : api_(api), h_(h) {}
-  ~OpenKeyHandle() { api_.closeKey(h_); }
-  OpenKeyHandle(const OpenKeyHandle&) = delete;
-  OpenKeyHandle& operator=(const OpenKeyHandle&) = delete;
-  RegHandle get() const { return h_; }
-
- private:
-  RegistryApi& api_;
-  RegHandle h_;
-};
-
 [[noreturn]] void failRegistry(long code) { throw Failure(static_cast<int>(code), L"Registry error"); }
 
 bool isTextType(std::uint32_t type) { return type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz; }
@@ -215,7 +201,7 @@ void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring&
               std::vector<SnapshotKey>& out) {
   RegHandle raw = 0;
   if (long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
-  const OpenKeyHandle key(api, raw);
+  const RegKey key(api, raw);
 
   SnapshotKey snapshot{fullPath, {}};
   std::vector<char> buffer(kValueNameBuffer);
@@ -253,8 +239,7 @@ void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring&
 // The same walk through the wide calls: names and data exactly as stored,
 // whatever the ANSI code page can hold. Subkeys are opened below their
 // parent's handle.
-void readTreeWide(RegistryApi& api, const OpenKeyHandle& key, const std::wstring& fullPath,
-                  std::vector<SnapshotKey>& out) {
+void readTreeWide(RegistryApi& api, const RegKey& key, const std::wstring& fullPath, std::vector<SnapshotKey>& out) {
   SnapshotKey snapshot{fullPath, {}};
   for (std::uint32_t i = 0;; ++i) {
     SnapshotValue v;
@@ -276,7 +261,7 @@ void readTreeWide(RegistryApi& api, const OpenKeyHandle& key, const std::wstring
   for (const auto& child : children) {
     RegHandle raw = 0;
     if (long rc = api.openKeyW(key.get(), child, kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
-    readTreeWide(api, OpenKeyHandle(api, raw), fullPath + L"\\" + child, out);
+    readTreeWide(api, RegKey(api, raw), fullPath + L"\\" + child, out);
   }
 }
 
@@ -437,7 +422,7 @@ std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& 
     if (rc == reg::kFileNotFound) return {};
     if (rc != reg::kSuccess) failRegistry(rc);
     std::vector<SnapshotKey> keys;
-    readTreeWide(api, OpenKeyHandle(api, area), settingsAreaExportPath(app), keys);
+    readTreeWide(api, RegKey(api, area), settingsAreaExportPath(app), keys);
     return keys;
   }
   const std::string ansiPath = toAnsi(path);
@@ -446,7 +431,7 @@ std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& 
     const long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, kKeyRead, probe);
     if (rc == reg::kFileNotFound) return {};
     if (rc != reg::kSuccess) failRegistry(rc);
-    const OpenKeyHandle closeIt(api, probe);
+    const RegKey closeIt(api, probe);
   }
   std::vector<SnapshotKey> keys;
   readTree(api, ansiPath, settingsAreaExportPath(app), keys);

@@ -3,21 +3,11 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include <utility>
+
 namespace doumteo::ui {
 
-namespace {
-template <class T>
-struct ComPtr {
-  T* p = nullptr;
-  ~ComPtr() {
-    if (p) p->Release();
-  }
-  T** out() { return &p; }
-  T* operator->() const { return p; }
-};
-}  // namespace
-
-HBITMAP loadPicture(int resourceId) {
+UniqueBitmap loadPicture(int resourceId) {
   HMODULE self = GetModuleHandleW(nullptr);
   HRSRC res = FindResourceW(self, MAKEINTRESOURCEW(resourceId), MAKEINTRESOURCEW(10));  // RT_RCDATA
   if (!res) return nullptr;
@@ -28,7 +18,7 @@ HBITMAP loadPicture(int resourceId) {
   // Balanced per call; the program initialises COM for good elsewhere if it
   // needs it, and a second initialisation is counted.
   const HRESULT init = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  HBITMAP result = nullptr;
+  UniqueBitmap result;
   {
     ComPtr<IWICImagingFactory> factory;
     ComPtr<IWICStream> stream;
@@ -37,12 +27,13 @@ HBITMAP loadPicture(int resourceId) {
     ComPtr<IWICFormatConverter> converter;
     UINT w = 0, h = 0;
     if (SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                   reinterpret_cast<void**>(factory.out()))) &&
-        SUCCEEDED(factory->CreateStream(stream.out())) &&
+                                   factory.putVoid())) &&
+        SUCCEEDED(factory->CreateStream(stream.put())) &&
         SUCCEEDED(stream->InitializeFromMemory(const_cast<BYTE*>(data), size)) &&
-        SUCCEEDED(factory->CreateDecoderFromStream(stream.p, nullptr, WICDecodeMetadataCacheOnLoad, decoder.out())) &&
-        SUCCEEDED(decoder->GetFrame(0, frame.out())) && SUCCEEDED(factory->CreateFormatConverter(converter.out())) &&
-        SUCCEEDED(converter->Initialize(frame.p, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+        SUCCEEDED(
+            factory->CreateDecoderFromStream(stream.get(), nullptr, WICDecodeMetadataCacheOnLoad, decoder.put())) &&
+        SUCCEEDED(decoder->GetFrame(0, frame.put())) && SUCCEEDED(factory->CreateFormatConverter(converter.put())) &&
+        SUCCEEDED(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
                                         WICBitmapPaletteTypeCustom)) &&
         SUCCEEDED(converter->GetSize(&w, &h))) {
       BITMAPINFO bi{};
@@ -53,12 +44,9 @@ HBITMAP loadPicture(int resourceId) {
       bi.bmiHeader.biBitCount = 32;
       bi.bmiHeader.biCompression = BI_RGB;
       void* bits = nullptr;
-      HBITMAP dib = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
-      if (dib && SUCCEEDED(converter->CopyPixels(nullptr, w * 4, w * h * 4, static_cast<BYTE*>(bits)))) {
-        result = dib;
-      } else if (dib) {
-        DeleteObject(dib);
-      }
+      UniqueBitmap dib(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+      if (dib && SUCCEEDED(converter->CopyPixels(nullptr, w * 4, w * h * 4, static_cast<BYTE*>(bits))))
+        result = std::move(dib);
     }
   }
   if (SUCCEEDED(init)) CoUninitialize();

@@ -1,10 +1,12 @@
 #pragma once
 #include <windows.h>
 
+#include "platform/handle_win.h"
+
 namespace doumteo::ui {
 
-// Decodes a PNG picture kept as RCDATA into a bitmap the caller owns. The
-// image decoder is loaded only here, when a picture is first shown.
-HBITMAP loadPicture(int resourceId);
+// Decodes a PNG picture kept as RCDATA into a bitmap; null when it cannot.
+// The image decoder is loaded only here, when a picture is first shown.
+UniqueBitmap loadPicture(int resourceId);
 
 }  // namespace doumteo::ui

@@ -10,24 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/handle_win.h"
+
 namespace doumteo::regtest {
-
-// Closes a raw key handle when the scope ends.
-class RawKey {
- public:
-  RawKey() = default;
-  explicit RawKey(HKEY h) : h_(h) {}
-  ~RawKey() {
-    if (h_) RegCloseKey(h_);
-  }
-  RawKey(const RawKey&) = delete;
-  RawKey& operator=(const RawKey&) = delete;
-  HKEY get() const { return h_; }
-  HKEY* out() { return &h_; }
-
- private:
-  HKEY h_ = nullptr;
-};
 
 struct RawValue {
   DWORD type = 0;
@@ -46,22 +31,26 @@ inline std::string uniqueName(const std::string& prefix) {
 
 // ANSI paths: the tests pass code page 949 bytes where they mean Korean.
 inline bool rawKeyExists(const std::string& path, HKEY root = HKEY_CURRENT_USER) {
-  RawKey k;
-  return RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, k.out()) == ERROR_SUCCESS;
+  HKEY raw = nullptr;
+  const LONG rc = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &raw);
+  const UniqueKey k(raw);
+  return rc == ERROR_SUCCESS;
 }
 
 inline LONG rawPut(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {
-  RawKey k;
-  if (LONG rc =
-          RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.out(), nullptr);
-      rc != ERROR_SUCCESS)
-    return rc;
+  HKEY raw = nullptr;
+  const LONG rc =
+      RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+  const UniqueKey k(raw);
+  if (rc != ERROR_SUCCESS) return rc;
   return RegSetValueExA(k.get(), name, 0, type, static_cast<const BYTE*>(data), size);
 }
 
 inline std::optional<RawValue> rawGet(const std::string& path, const char* name) {
-  RawKey k;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, k.out()) != ERROR_SUCCESS) return std::nullopt;
+  HKEY raw = nullptr;
+  const LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &raw);
+  const UniqueKey k(raw);
+  if (rc != ERROR_SUCCESS) return std::nullopt;
   RawValue v;
   DWORD size = 0;
   if (RegQueryValueExA(k.get(), name, nullptr, &v.type, nullptr, &size) != ERROR_SUCCESS) return std::nullopt;
@@ -75,8 +64,9 @@ class ScratchKey {
  public:
   explicit ScratchKey(const std::string& parent = "Software\\DoumteoTests")
       : parent_(parent), path_(parent + "\\" + uniqueName("k")) {
-    RawKey k;
-    RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, k.out(), nullptr);
+    HKEY raw = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &raw, nullptr);
+    const UniqueKey k(raw);
   }
   ~ScratchKey() {
     // The wide form also reaches names that the ANSI code page cannot spell.

@@ -16,13 +16,15 @@ class ReadOnlyKey {
  public:
   // path below HKEY_CURRENT_USER; the key must exist.
   explicit ReadOnlyKey(const std::wstring& path) : path_(path) {
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key_) != ERROR_SUCCESS)
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS)
       throw DriverError(L"cannot open " + path + L" to change its access list");
+    key_.reset(key);
     DWORD size = 0;
-    RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, nullptr, &size);
+    RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, nullptr, &size);
     saved_.resize(size);
-    if (size == 0 || RegGetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
-      fail(L"cannot read the access list of " + path);
+    if (size == 0 || RegGetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, saved_.data(), &size) != ERROR_SUCCESS)
+      throw DriverError(L"cannot read the access list of " + path);
 
     std::vector<BYTE> user = currentUserSid();
     PSID sid = user.data();
@@ -33,14 +35,13 @@ class ReadOnlyKey {
         !AddAccessAllowedAce(reinterpret_cast<PACL>(acl.data()), ACL_REVISION, KEY_READ, sid) ||
         !InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION) ||
         !SetSecurityDescriptorDacl(&sd, TRUE, reinterpret_cast<PACL>(acl.data()), FALSE))
-      fail(L"cannot build a read-only access list");
-    if (RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, &sd) != ERROR_SUCCESS)
-      fail(L"cannot make " + path + L" read-only");
+      throw DriverError(L"cannot build a read-only access list");
+    if (RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, &sd) != ERROR_SUCCESS)
+      throw DriverError(L"cannot make " + path + L" read-only");
   }
   ~ReadOnlyKey() {
-    if (RegSetKeySecurity(key_, DACL_SECURITY_INFORMATION, saved_.data()) != ERROR_SUCCESS)
+    if (RegSetKeySecurity(key_.get(), DACL_SECURITY_INFORMATION, saved_.data()) != ERROR_SUCCESS)
       ADD_FAILURE() << "the access list of " << narrow(path_) << " could not be put back";
-    RegCloseKey(key_);
   }
   ReadOnlyKey(const ReadOnlyKey&) = delete;
   ReadOnlyKey& operator=(const ReadOnlyKey&) = delete;
@@ -49,24 +50,19 @@ class ReadOnlyKey {
   bool denied() const {
     HKEY probe = nullptr;
     const LSTATUS rc = RegOpenKeyExW(HKEY_CURRENT_USER, path_.c_str(), 0, KEY_ALL_ACCESS, &probe);
-    if (rc == ERROR_SUCCESS) RegCloseKey(probe);
+    const UniqueKey owner(probe);
     return rc == ERROR_ACCESS_DENIED;
   }
 
  private:
-  [[noreturn]] void fail(const std::wstring& what) {
-    RegCloseKey(key_);
-    throw DriverError(what);
-  }
-
   static std::vector<BYTE> currentUserSid() {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) throw DriverError(L"no process token");
+    const UniqueHandle owner(token);
     DWORD size = 0;
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     std::vector<BYTE> info(size);
     const BOOL ok = size != 0 && GetTokenInformation(token, TokenUser, info.data(), size, &size);
-    CloseHandle(token);
     if (!ok) throw DriverError(L"cannot read the user of the process token");
     PSID sid = reinterpret_cast<TOKEN_USER*>(info.data())->User.Sid;
     const BYTE* bytes = static_cast<const BYTE*>(sid);
@@ -74,7 +70,7 @@ class ReadOnlyKey {
   }
 
   std::wstring path_;
-  HKEY key_ = nullptr;
+  UniqueKey key_;
   std::vector<BYTE> saved_;
 };
 

@@ -344,10 +344,17 @@ TEST_F(ImageViewer, Screenshot) {
     const wchar_t* button;
     int index;
     const wchar_t* name;
-  } pictures[] = {{L"본체뒷면 사진", 0, L"viewer-pc-back"}, {L"키보드 모형도", 1, L"viewer-keyboard"}};
+    SIZE natural;
+  } pictures[] = {{L"본체뒷면 사진", 0, L"viewer-pc-back", {420, 649}},
+                  {L"키보드 모형도", 1, L"viewer-keyboard", {883, 316}}};
   for (const auto& p : pictures) {
     Viewer v = openViewer(program, main, p.button);
     expectNatural(v, p.index);
+    // Inside its border the box holds the whole picture as drawn for the DPI,
+    // not a pixel less.
+    const SIZE inside = clientSize(v.pictures[p.index]);
+    EXPECT_EQ(inside.cx, MulDiv(p.natural.cx, environment().dpi, 96)) << narrow(p.name);
+    EXPECT_EQ(inside.cy, MulDiv(p.natural.cy, environment().dpi, 96)) << narrow(p.name);
     screenshot(v.window, p.name + (L"-" + dpi));
     const SIZE box = windowSize(v.pictures[p.index]);
     resizeClient(v.window, box.cx * 2 / 3, box.cy * 2 / 3);

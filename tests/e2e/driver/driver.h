@@ -13,7 +13,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/handle_win.h"
+
 namespace e2e {
+
+using doumteo::MemoryDc;
+using doumteo::SelectedObject;
+using doumteo::UniqueBitmap;
+using doumteo::UniqueFind;
+using doumteo::UniqueHandle;
+using doumteo::UniqueIcon;
+using doumteo::UniqueKey;
+using doumteo::WindowDc;
 
 struct DriverError : std::runtime_error {
   explicit DriverError(const std::wstring& what);

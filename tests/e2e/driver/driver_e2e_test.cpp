@@ -169,12 +169,11 @@ TEST_F(DriverSelfTest, StandInRunsUnderItsFileName) {
   const std::wstring dir = environment().cRoot + L"\\product";
   auto listed = [] {
     std::vector<std::wstring> names;
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    const UniqueHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32W entry{};
     entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32FirstW(snapshot, &entry); ok; ok = Process32NextW(snapshot, &entry))
+    for (BOOL ok = Process32FirstW(snapshot.get(), &entry); ok; ok = Process32NextW(snapshot.get(), &entry))
       names.push_back(entry.szExeFile);
-    CloseHandle(snapshot);
     return names;
   };
   {

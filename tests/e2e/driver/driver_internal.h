@@ -1,31 +1,13 @@
 #pragma once
-// What the driver's own files share: handle owners, the short sleep of every
+// What the driver's own files share: the short sleep of every
 // poll, the lower-casing of names, and the screen grab that both screenshots
 // and the reading of message-box icons use. Not for the scenarios.
 #include <windows.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
 namespace e2e::detail {
-
-struct HandleCloser {
-  void operator()(HANDLE h) const {
-    if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
-
-struct DcReleaser {
-  void operator()(HDC dc) const { ReleaseDC(nullptr, dc); }
-};
-struct DcDeleter {
-  void operator()(HDC dc) const { DeleteDC(dc); }
-};
-struct ObjectDeleter {
-  void operator()(HGDIOBJ o) const { DeleteObject(o); }
-};
 
 inline void sleepMs(DWORD ms) { Sleep(ms); }
 

@@ -37,18 +37,14 @@ HWND findIconStatic(HWND box) {
   return nullptr;
 }
 
-struct IconDestroyer {
-  void operator()(HICON icon) const { DestroyIcon(icon); }
-};
-
 // The HICON of another process's static is of no use here: draw the system
 // icon on the dialog's background and compare it with the screen's pixels.
 size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD background, LPCWSTR which) {
   // Not LR_SHARED: a shared icon keeps the size it was first loaded with.
-  std::unique_ptr<HICON__, IconDestroyer> icon(static_cast<HICON>(LoadImageW(nullptr, which, IMAGE_ICON, w, h, 0)));
+  UniqueIcon icon(static_cast<HICON>(LoadImageW(nullptr, which, IMAGE_ICON, w, h, 0)));
   if (!icon) return shown.size();
-  std::unique_ptr<HDC__, DcReleaser> screen(GetDC(nullptr));
-  std::unique_ptr<HDC__, DcDeleter> memory(CreateCompatibleDC(screen.get()));
+  const WindowDc screen(nullptr);
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -56,9 +52,8 @@ size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD backg
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  std::unique_ptr<HBITMAP__, ObjectDeleter> bitmap(
-      CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const SelectedObject selected(memory.get(), bitmap.get());
   auto* p = static_cast<DWORD*>(bits);
   std::fill_n(p, shown.size(), background);
   DrawIconEx(memory.get(), 0, 0, icon.get(), w, h, 0, nullptr, DI_NORMAL);
@@ -66,7 +61,6 @@ size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD backg
   size_t differ = 0;
   for (size_t i = 0; i < shown.size(); ++i)
     if ((p[i] & 0xFFFFFF) != (shown[i] & 0xFFFFFF)) ++differ;
-  SelectObject(memory.get(), old);
   return differ;
 }
 

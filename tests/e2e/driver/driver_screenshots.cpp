@@ -17,8 +17,8 @@ std::vector<DWORD> grabScreen(const RECT& r) {
   const int w = r.right - r.left, h = r.bottom - r.top;
   std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
   if (w <= 0 || h <= 0) return pixels;
-  std::unique_ptr<HDC__, DcReleaser> screen(GetDC(nullptr));
-  std::unique_ptr<HDC__, DcDeleter> memory(CreateCompatibleDC(screen.get()));
+  const WindowDc screen(nullptr);
+  const MemoryDc memory(CreateCompatibleDC(screen.get()));
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -26,13 +26,11 @@ std::vector<DWORD> grabScreen(const RECT& r) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  std::unique_ptr<HBITMAP__, ObjectDeleter> bitmap(
-      CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  HGDIOBJ old = SelectObject(memory.get(), bitmap.get());
+  const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const SelectedObject selected(memory.get(), bitmap.get());
   BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
   GdiFlush();
   std::copy_n(static_cast<const DWORD*>(bits), pixels.size(), pixels.begin());
-  SelectObject(memory.get(), old);
   return pixels;
 }
 

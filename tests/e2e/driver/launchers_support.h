@@ -146,18 +146,12 @@ class HeldOpen {
   explicit HeldOpen(const std::wstring& path)
       : handle_(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr)) {
-    if (handle_ == INVALID_HANDLE_VALUE) throw DriverError(L"cannot hold " + path + L" open");
+    if (handle_.get() == INVALID_HANDLE_VALUE) throw DriverError(L"cannot hold " + path + L" open");
   }
-  ~HeldOpen() { release(); }
-  HeldOpen(const HeldOpen&) = delete;
-  HeldOpen& operator=(const HeldOpen&) = delete;
-  void release() {
-    if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    handle_ = INVALID_HANDLE_VALUE;
-  }
+  void release() { handle_.reset(); }
 
  private:
-  HANDLE handle_;
+  UniqueHandle handle_;
 };
 
 // ---- the settings area -----------------------------------------------------
@@ -170,6 +164,7 @@ using SettingsArea = std::map<std::wstring, std::wstring>;
 inline void readSettingsKey(HKEY root, const std::wstring& path, SettingsArea& area) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  UniqueKey owner(key);
   std::wstring lowerPath = path;
   CharLowerBuffW(lowerPath.data(), static_cast<DWORD>(lowerPath.size()));
   std::vector<std::wstring> subkeys;
@@ -197,7 +192,7 @@ inline void readSettingsKey(HKEY root, const std::wstring& path, SettingsArea& a
     if (RegEnumKeyW(key, i, name, 256) != ERROR_SUCCESS) break;
     subkeys.emplace_back(name);
   }
-  RegCloseKey(key);
+  owner.reset();  // before the subkeys are opened
   for (const std::wstring& sub : subkeys) readSettingsKey(root, path + L"\\" + sub, area);
 }
 
@@ -244,9 +239,9 @@ inline SettingsArea withReinstallerSettings(SettingsArea area, const std::wstrin
 class DriveRemoval {
  public:
   explicit DriveRemoval(wchar_t letter) : letter_(letter) {
-    manager_ = CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (manager_ == INVALID_HANDLE_VALUE) throw DriverError(L"cannot open the mount manager");
+    manager_.reset(CreateFileW(L"\\\\.\\MountPointManager", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (manager_.get() == INVALID_HANDLE_VALUE) throw DriverError(L"cannot open the mount manager");
     unixFolder_ = query();
     if (unixFolder_.empty()) throw DriverError(std::wstring(L"drive ") + letter_ + L": has no Unix folder");
     define("");
@@ -261,7 +256,6 @@ class DriveRemoval {
     } catch (const DriverError&) {
       ADD_FAILURE() << "the drive could not be mapped again to " << unixFolder_;
     }
-    CloseHandle(manager_);
   }
   DriveRemoval(const DriveRemoval&) = delete;
   DriveRemoval& operator=(const DriveRemoval&) = delete;
@@ -290,7 +284,7 @@ class DriveRemoval {
     in.size = sizeof in;
     in.letter = letter_;
     DWORD got = 0;
-    if (!DeviceIoControl(manager_, kQuery, &in, sizeof in, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
+    if (!DeviceIoControl(manager_.get(), kQuery, &in, sizeof in, buffer.data(), static_cast<DWORD>(buffer.size()), &got,
                          nullptr))
       throw DriverError(L"the mount manager does not know the drive (error " + std::to_wstring(GetLastError()) + L")");
     UnixDrive out;
@@ -311,14 +305,14 @@ class DriveRemoval {
     }
     std::memcpy(request.data(), &in, sizeof in);
     DWORD got = 0;
-    if (!DeviceIoControl(manager_, kDefine, request.data(), static_cast<DWORD>(request.size()), nullptr, 0, &got,
+    if (!DeviceIoControl(manager_.get(), kDefine, request.data(), static_cast<DWORD>(request.size()), nullptr, 0, &got,
                          nullptr))
       throw DriverError(L"the mount manager refused to change the drive (error " + std::to_wstring(GetLastError()) +
                         L")");
   }
 
   wchar_t letter_;
-  HANDLE manager_ = INVALID_HANDLE_VALUE;
+  UniqueHandle manager_;
   std::string unixFolder_;
 };
 

@@ -83,25 +83,24 @@ inline std::wstring systemTool(const std::wstring& name) {
 // Runs reg.exe with args, its output thrown away, and returns its exit code.
 inline DWORD runReg(const std::wstring& args, DWORD ms = kWaitMs) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-  HANDLE nul = CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                           OPEN_EXISTING, 0, nullptr);
+  UniqueHandle nul(CreateFileW(L"NUL", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                               OPEN_EXISTING, 0, nullptr));
   const std::wstring exe = systemTool(L"reg.exe");
   std::wstring commandLine = L"\"" + exe + L"\" " + args;
   STARTUPINFOW si{};
   si.cb = sizeof si;
   si.dwFlags = STARTF_USESTDHANDLES;
-  si.hStdInput = si.hStdOutput = si.hStdError = nul;
+  si.hStdInput = si.hStdOutput = si.hStdError = nul.get();
   PROCESS_INFORMATION pi{};
   const BOOL started = CreateProcessW(exe.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
                                       nullptr, nullptr, &si, &pi);
-  if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+  nul.reset();
   if (!started) throw DriverError(L"cannot start reg.exe (error " + std::to_wstring(GetLastError()) + L")");
-  CloseHandle(pi.hThread);
+  const UniqueHandle process(pi.hProcess), thread(pi.hThread);
   const DWORD waited = WaitForSingleObject(pi.hProcess, ms);
   DWORD code = 1;
   GetExitCodeProcess(pi.hProcess, &code);
   if (waited != WAIT_OBJECT_0) TerminateProcess(pi.hProcess, 1);
-  CloseHandle(pi.hProcess);
   if (waited != WAIT_OBJECT_0) throw DriverError(L"reg.exe " + args + L" did not end");
   return code;
 }
@@ -344,10 +343,10 @@ inline std::vector<std::wstring> fileNames(const std::wstring& folder, const std
   WIN32_FIND_DATAW data;
   HANDLE find = FindFirstFileW((folder + L"\\" + pattern).c_str(), &data);
   if (find == INVALID_HANDLE_VALUE) return names;
+  const UniqueFind owner(find);
   do {
     if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.emplace_back(data.cFileName);
   } while (FindNextFileW(find, &data));
-  FindClose(find);
   std::sort(names.begin(), names.end());
   return names;
 }
@@ -399,13 +398,13 @@ inline std::set<std::wstring> settingsApplications() {
   std::set<std::wstring> apps;
   HKEY root = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) return apps;
+  const UniqueKey owner(root);
   wchar_t name[512];
   for (DWORD i = 0;; ++i) {
     DWORD length = 512;
     if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     apps.insert(lowerText(std::wstring(name, length)));
   }
-  RegCloseKey(root);
   return apps;
 }
 
@@ -421,6 +420,7 @@ class SettingsGuard {
     for (const auto& app : owned_) deleteSettings(app);
     HKEY root = nullptr;
     if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsRoot, 0, KEY_READ, &root) != ERROR_SUCCESS) return;
+    UniqueKey owner(root);
     std::vector<std::wstring> added;
     wchar_t name[512];
     for (DWORD i = 0;; ++i) {
@@ -428,7 +428,7 @@ class SettingsGuard {
       if (RegEnumKeyExW(root, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
       if (!before_.count(lowerText(std::wstring(name, length)))) added.emplace_back(name, length);
     }
-    RegCloseKey(root);
+    owner.reset();  // before the areas are deleted
     for (const auto& app : added) deleteSettings(app);
   }
   SettingsGuard(const SettingsGuard&) = delete;

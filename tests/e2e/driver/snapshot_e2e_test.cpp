@@ -16,9 +16,9 @@ void setRaw(const std::wstring& path, const std::wstring& name, DWORD type, cons
   HKEY key = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
             ERROR_SUCCESS);
+  const UniqueKey owner(key);
   EXPECT_EQ(RegSetValueExW(key, name.empty() ? nullptr : name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
             ERROR_SUCCESS);
-  RegCloseKey(key);
 }
 
 // Every kind of value a settings area can hold, not only the texts the
@@ -43,7 +43,7 @@ void seedRichArea() {
   HKEY empty = nullptr;
   RegCreateKeyExW(HKEY_CURRENT_USER, settingsKey(kApp, L"빈 섹션").c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &empty,
                   nullptr);
-  if (empty) RegCloseKey(empty);
+  const UniqueKey emptyOwner(empty);
   setSetting(kNeighbour, L"환경설정", L"CSType", L"9");
 }
 

@@ -11,7 +11,6 @@ namespace doumteo {
 namespace {
 
 using regtest::rawGet;
-using regtest::RawKey;
 using regtest::rawKeyExists;
 using regtest::rawPut;
 using regtest::RawValue;
@@ -31,8 +30,9 @@ bool handleIsOpen(RegHandle h) {
 
 // Leaves everyone only read access, so the key cannot be opened for all access.
 void lockKey(const std::string& path) {
-  RawKey k;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, k.out()), ERROR_SUCCESS);
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+  const UniqueKey k(raw);
   SID_IDENTIFIER_AUTHORITY world = SECURITY_WORLD_SID_AUTHORITY;
   PSID everyone = nullptr;
   ASSERT_TRUE(AllocateAndInitializeSid(&world, 1, SECURITY_WORLD_RID, 0, 0, 0, 0, 0, 0, 0, &everyone));
@@ -259,10 +259,11 @@ TEST_F(RegistryWinTest, DeleteKeyStopsAtASubkeyThatCannotBeOpened) {
 TEST_F(RegistryWinTest, DeleteKeyFailsOnASubkeyNameOutsideTheCodePage) {
   // Listed through the ANSI entry points as "?", a name that is not there.
   {
-    RawKey thai;
+    HKEY raw = nullptr;
     ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, (wbase("A") + L"\\\u0E01").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                              nullptr, thai.out(), nullptr),
+                              nullptr, &raw, nullptr),
               ERROR_SUCCESS);
+    const UniqueKey thai(raw);
   }
   std::wstring path = wbase("A");
   EXPECT_FALSE(r.DeleteKey(path));
@@ -273,8 +274,9 @@ TEST_F(RegistryWinTest, DeleteKeyRefusesTheRootItself) {
   // The scratch key stands in as the root, so a wrong delete stays inside it.
   rawPut(scratch.sub("Child\\Grandchild"), "v", REG_SZ, "x", 2);
   rawPut(scratch.sub("Other"), "v", REG_SZ, "x", 2);
-  RawKey root;
-  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.path().c_str(), 0, KEY_ALL_ACCESS, root.out()), ERROR_SUCCESS);
+  HKEY raw = nullptr;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, scratch.path().c_str(), 0, KEY_ALL_ACCESS, &raw), ERROR_SUCCESS);
+  const UniqueKey root(raw);
   Registry scoped(api);
   scoped.RootKey = reinterpret_cast<RegHandle>(root.get());
   for (std::wstring path : {L"", L"\\", L"\\\\"}) EXPECT_FALSE(scoped.DeleteKey(path));

@@ -39,10 +39,10 @@ class SnapshotImport : public ::testing::Test {
     RegHandle h = 0;
     const std::string path = toAnsi(std::wstring(L"Software\\VB and VBA Program Settings\\") + app + section);
     ASSERT_EQ(api.createKey(reg::kHkeyCurrentUser, path, h), 0);
+    const RegKey key(api, h);
     const std::string ansiName = toAnsi(name);
     api.setValue(h, name.empty() ? std::nullopt : std::optional<std::string>(ansiName), type, data.data(),
                  static_cast<std::uint32_t>(data.size()));
-    api.closeKey(h);
   }
   void putText(const std::wstring& section, const std::wstring& name, const std::wstring& text,
                std::uint32_t type = reg::kSz) {
@@ -145,14 +145,15 @@ void putWide(const std::wstring& path, const std::wstring& name, DWORD type, con
   HKEY h = nullptr;
   ASSERT_EQ(RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr),
             ERROR_SUCCESS);
+  const UniqueKey key(h);
   EXPECT_EQ(RegSetValueExW(h, name.empty() ? nullptr : name.c_str(), 0, type, static_cast<const BYTE*>(data), size),
             ERROR_SUCCESS);
-  RegCloseKey(h);
 }
 
 std::optional<WideValue> getWide(const std::wstring& path, const std::wstring& name) {
   HKEY h = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS) return std::nullopt;
+  const UniqueKey key(h);
   WideValue v;
   DWORD size = 0;
   LONG rc = RegQueryValueExW(h, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, nullptr, &size);
@@ -161,7 +162,6 @@ std::optional<WideValue> getWide(const std::wstring& path, const std::wstring& n
     rc = RegQueryValueExW(h, name.empty() ? nullptr : name.c_str(), nullptr, &v.type, v.data.data(), &size);
     v.data.resize(size);
   }
-  RegCloseKey(h);
   if (rc != ERROR_SUCCESS) return std::nullopt;
   return v;
 }

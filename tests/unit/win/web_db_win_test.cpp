@@ -201,8 +201,8 @@ TEST_F(WebWinTest, MembersTheObjectLacksFailWithTheDispatchError) {
 }
 
 TEST_F(WebWinTest, InvokeByNamePassesArgumentsInOrderAndReportsExceptions) {
-  com::Ref<IUnknown> unknown = com::createByProgId(L"Scripting.Dictionary", CLSCTX_INPROC_SERVER);
-  com::Ref<IDispatch> dictionary;
+  ComPtr<IUnknown> unknown = com::createByProgId(L"Scripting.Dictionary", CLSCTX_INPROC_SERVER);
+  ComPtr<IDispatch> dictionary;
   ASSERT_EQ(unknown->QueryInterface(IID_IDispatch, dictionary.putVoid()), S_OK);
 
   VARIANT textMode{};
@@ -210,7 +210,7 @@ TEST_F(WebWinTest, InvokeByNamePassesArgumentsInOrderAndReportsExceptions) {
   textMode.lVal = 1;
   com::invokeByName(dictionary.get(), L"CompareMode", DISPATCH_PROPERTYPUT, {textMode});
 
-  const com::Bstr key(L"Key"), item(L"항목");
+  const UniqueBstr key = com::allocBstr(L"Key"), item = com::allocBstr(L"항목");
   VARIANT k{}, v{};
   k.vt = VT_BSTR;
   k.bstrVal = key.get();
@@ -219,7 +219,7 @@ TEST_F(WebWinTest, InvokeByNamePassesArgumentsInOrderAndReportsExceptions) {
   com::invokeByName(dictionary.get(), L"Add", DISPATCH_METHOD, {k, v});
 
   // Text compare mode: the key is found in another letter case.
-  const com::Bstr lower(L"key");
+  const UniqueBstr lower = com::allocBstr(L"key");
   VARIANT probe{};
   probe.vt = VT_BSTR;
   probe.bstrVal = lower.get();
