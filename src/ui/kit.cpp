@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/failure.h"
+#include "platform/handle_win.h"
 
 namespace doumteo::ui {
 
@@ -80,10 +81,8 @@ Form::Form(std::wstring formName, std::wstring title, int clientWidthTwips, int 
       title_(std::move(title)) {}
 
 Form::~Form() {
+  // The window goes before the fonts and icons it shows.
   if (hwnd_) DestroyWindow(hwnd_);
-  if (gulim_) DeleteObject(gulim_);
-  if (gulimChe_) DeleteObject(gulimChe_);
-  for (auto& [key, icon] : icons_) DestroyIcon(icon);
 }
 
 Form* Form::fromHwnd(HWND hwnd) {
@@ -211,21 +210,19 @@ void Picture::onDoubleClick(std::function<void()> handler) const {
 }
 
 void Form::makeFonts() {
-  if (gulim_) DeleteObject(gulim_);
-  if (gulimChe_) DeleteObject(gulimChe_);
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
   lf.lfWeight = FW_NORMAL;
   lf.lfCharSet = HANGUL_CHARSET;
   lf.lfQuality = CLEARTYPE_QUALITY;
   wcscpy(lf.lfFaceName, L"굴림");
-  gulim_ = CreateFontIndirectW(&lf);
+  gulim_.reset(CreateFontIndirectW(&lf));
   lf.lfPitchAndFamily = FIXED_PITCH | FF_MODERN;
   wcscpy(lf.lfFaceName, L"굴림체");
-  gulimChe_ = CreateFontIndirectW(&lf);
+  gulimChe_.reset(CreateFontIndirectW(&lf));
 }
 
-HFONT Form::fontOf(const Item& item) const { return item.font == Font::GulimChe ? gulimChe_ : gulim_; }
+HFONT Form::fontOf(const Item& item) const { return (item.font == Font::GulimChe ? gulimChe_ : gulim_).get(); }
 
 RECT Form::controlRectPixels(std::size_t index) const {
   const Item& item = items_[index];
@@ -396,9 +393,9 @@ void Form::fireClick(int id) {
 
 HICON Form::icon(int id, int sizePx) const {
   const auto key = std::make_pair(id, sizePx);
-  if (auto it = icons_.find(key); it != icons_.end()) return it->second;
+  if (auto it = icons_.find(key); it != icons_.end()) return it->second.get();
   auto h = static_cast<HICON>(LoadImageW(g_instance, MAKEINTRESOURCEW(id), IMAGE_ICON, sizePx, sizePx, 0));
-  icons_[key] = h;
+  icons_[key].reset(h);
   return h;
 }
 
@@ -432,11 +429,12 @@ void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
   RECT tr{x, r.top + shift, r.right - pad, r.bottom + shift};
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dis.hwndItem, WM_GETFONT, 0, 0)));
-  UINT fmt = DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS;
-  if (dis.itemState & ODS_NOACCEL) fmt |= DT_HIDEPREFIX;
-  DrawTextW(dc, caption.c_str(), -1, &tr, fmt);
-  SelectObject(dc, old);
+  {
+    const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dis.hwndItem, WM_GETFONT, 0, 0)));
+    UINT fmt = DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS;
+    if (dis.itemState & ODS_NOACCEL) fmt |= DT_HIDEPREFIX;
+    DrawTextW(dc, caption.c_str(), -1, &tr, fmt);
+  }
   if (focused && !(dis.itemState & ODS_NOFOCUSRECT)) {
     RECT fr = r;
     InflateRect(&fr, -pad / 2 - 1, -pad / 2 - 1);
@@ -454,15 +452,16 @@ void Form::setWindowIcon(int id) {
 LRESULT CALLBACK Form::pictureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   switch (m) {
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
+      const PaintDc paint(h);
+      HDC dc = paint.get();
       RECT r;
       GetClientRect(h, &r);
       auto bitmap = static_cast<HBITMAP>(GetPropW(h, L"bitmap"));
       BITMAP bm{};
       if (bitmap && GetObjectW(bitmap, sizeof bm, &bm)) {
-        HDC mem = CreateCompatibleDC(dc);
-        HGDIOBJ old = SelectObject(mem, bitmap);
+        const MemoryDc memory(CreateCompatibleDC(dc));
+        HDC mem = memory.get();
+        const SelectedObject selected(mem, bitmap);
         int w2 = r.right, h2 = r.bottom;
         if (!GetPropW(h, L"stretch")) {
           const int dpi = static_cast<int>(windowDpi(h));
@@ -482,12 +481,9 @@ LRESULT CALLBACK Form::pictureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
           SetBrushOrgEx(dc, 0, 0, nullptr);
           StretchBlt(dc, 0, 0, w2, h2, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
         }
-        SelectObject(mem, old);
-        DeleteDC(mem);
       } else {
         FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
       }
-      EndPaint(h, &ps);
       return 0;
     }
     case WM_ERASEBKGND:
@@ -519,8 +515,8 @@ LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     case WM_NOTIFY:
       return SendMessageW(rootOf(h), m, w, l);
     case WM_PAINT: {
-      PAINTSTRUCT ps;
-      HDC dc = BeginPaint(h, &ps);
+      const PaintDc paint(h);
+      HDC dc = paint.get();
       RECT r;
       GetClientRect(h, &r);
       FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
@@ -529,11 +525,9 @@ LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
       if (!caption.empty()) {
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
+        const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
         DrawTextW(dc, caption.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
-        SelectObject(dc, old);
       }
-      EndPaint(h, &ps);
       return 0;
     }
     case WM_SETTEXT: {

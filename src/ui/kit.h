@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/handle_win.h"
+
 namespace doumteo::ui {
 
 enum class Kind { Panel3D, Label, ImageButton, PushButton, DropDownList, TextBox, PasswordBox, PictureBox, Image };
@@ -222,9 +224,9 @@ class Form {
   std::wstring formName_, title_;
   HWND hwnd_ = nullptr;
   UINT dpi_ = 96;
-  HFONT gulim_ = nullptr, gulimChe_ = nullptr;
+  UniqueFont gulim_, gulimChe_;
   std::vector<Item> items_;
-  mutable std::map<std::pair<int, int>, HICON> icons_;
+  mutable std::map<std::pair<int, int>, UniqueIcon> icons_;
   bool modalDone_ = false;
   bool created_ = false;
   std::wstring procedure_;
