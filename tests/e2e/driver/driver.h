@@ -219,7 +219,9 @@ struct MsgBox {
   void answer(int id) const;
 };
 
-// The enabled, visible #32770 window of the process, read in full.
+// Waits for the enabled, visible #32770 window of the process.
+HWND waitMessageBoxWindow(const Process& process, DWORD ms = kWaitMs);
+// The same, read in full.
 MsgBox waitMessageBox(const Process& process, DWORD ms = kWaitMs);
 // True when no message box of the process shows within ms.
 bool noMessageBoxWithin(const Process& process, DWORD ms);

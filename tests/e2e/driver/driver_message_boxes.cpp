@@ -43,20 +43,10 @@ size_t iconDifference(const std::vector<DWORD>& shown, int w, int h, DWORD backg
   // Not LR_SHARED: a shared icon keeps the size it was first loaded with.
   UniqueIcon icon(static_cast<HICON>(LoadImageW(nullptr, which, IMAGE_ICON, w, h, 0)));
   if (!icon) return shown.size();
-  const WindowDc screen(nullptr);
-  const MemoryDc memory(CreateCompatibleDC(screen.get()));
-  BITMAPINFO bi{};
-  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
-  bi.bmiHeader.biWidth = w;
-  bi.bmiHeader.biHeight = -h;
-  bi.bmiHeader.biPlanes = 1;
-  bi.bmiHeader.biBitCount = 32;
-  void* bits = nullptr;
-  const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  const SelectedObject selected(memory.get(), bitmap.get());
-  auto* p = static_cast<DWORD*>(bits);
+  const ScreenDib dib(w, h);
+  DWORD* p = dib.pixels();
   std::fill_n(p, shown.size(), background);
-  DrawIconEx(memory.get(), 0, 0, icon.get(), w, h, 0, nullptr, DI_NORMAL);
+  DrawIconEx(dib.dc(), 0, 0, icon.get(), w, h, 0, nullptr, DI_NORMAL);
   GdiFlush();
   size_t differ = 0;
   for (size_t i = 0; i < shown.size(); ++i)
@@ -140,7 +130,7 @@ void MsgBox::answer(int id) const {
   throw DriverError(L"message box \"" + title + L"\" has no button with id " + std::to_wstring(id));
 }
 
-MsgBox waitMessageBox(const Process& process, DWORD ms) {
+HWND waitMessageBoxWindow(const Process& process, DWORD ms) {
   HWND found = nullptr;
   waitUntil(
       [&] {
@@ -149,6 +139,11 @@ MsgBox waitMessageBox(const Process& process, DWORD ms) {
         return found != nullptr;
       },
       L"a message box", ms);
+  return found;
+}
+
+MsgBox waitMessageBox(const Process& process, DWORD ms) {
+  HWND found = waitMessageBoxWindow(process, ms);
   std::wstring shot = screenshot(found);  // also waits until it is painted
   MsgBox box = readBox(found);
   box.screenshot = shot;

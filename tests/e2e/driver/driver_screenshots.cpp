@@ -13,12 +13,7 @@ namespace e2e {
 
 namespace detail {
 
-std::vector<DWORD> grabScreen(const RECT& r) {
-  const int w = r.right - r.left, h = r.bottom - r.top;
-  std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-  if (w <= 0 || h <= 0) return pixels;
-  const WindowDc screen(nullptr);
-  const MemoryDc memory(CreateCompatibleDC(screen.get()));
+ScreenDib::ScreenDib(int w, int h) : memory_(CreateCompatibleDC(screen_.get())) {
   BITMAPINFO bi{};
   bi.bmiHeader.biSize = sizeof bi.bmiHeader;
   bi.bmiHeader.biWidth = w;
@@ -26,11 +21,20 @@ std::vector<DWORD> grabScreen(const RECT& r) {
   bi.bmiHeader.biPlanes = 1;
   bi.bmiHeader.biBitCount = 32;
   void* bits = nullptr;
-  const UniqueBitmap bitmap(CreateDIBSection(memory.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
-  const SelectedObject selected(memory.get(), bitmap.get());
-  BitBlt(memory.get(), 0, 0, w, h, screen.get(), r.left, r.top, SRCCOPY);
+  bitmap_.reset(CreateDIBSection(memory_.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  if (!bitmap_) throw DriverError(L"cannot make a bitmap for the screen's pixels");
+  bits_ = static_cast<DWORD*>(bits);
+  selected_ = std::make_unique<SelectedObject>(memory_.get(), bitmap_.get());
+}
+
+std::vector<DWORD> grabScreen(const RECT& r) {
+  const int w = r.right - r.left, h = r.bottom - r.top;
+  std::vector<DWORD> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+  if (w <= 0 || h <= 0) return pixels;
+  const ScreenDib dib(w, h);
+  BitBlt(dib.dc(), 0, 0, w, h, dib.screen(), r.left, r.top, SRCCOPY);
   GdiFlush();
-  std::copy_n(static_cast<const DWORD*>(bits), pixels.size(), pixels.begin());
+  std::copy_n(dib.pixels(), pixels.size(), pixels.begin());
   return pixels;
 }
 

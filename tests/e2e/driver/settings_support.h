@@ -259,21 +259,8 @@ struct QuickBox {
   std::vector<std::pair<int, HWND>> buttons;  // id, window
 };
 
-inline HWND currentBox(DWORD processId) {
-  for (HWND w : topWindows(processId))
-    if (className(w) == L"#32770" && IsWindowEnabled(w)) return w;
-  return nullptr;
-}
-
 inline QuickBox waitQuickBox(const Process& process, DWORD ms = kWaitMs) {
-  HWND found = nullptr;
-  waitUntil(
-      [&] {
-        found = currentBox(process.id());
-        if (!found && !process.running()) throw DriverError(L"the program ended while a message box was awaited");
-        return found != nullptr;
-      },
-      L"a message box", ms);
+  HWND found = waitMessageBoxWindow(process, ms);
   QuickBox box;
   box.window = found;
   box.title = windowText(found);
