@@ -34,19 +34,10 @@ struct MainState {
 
 namespace {
 
-const wchar_t* const kContactLines[9] = {
-    L"본사 : 서울특별시 가상구 예시로 123, 4층",
-    L"지사 : 부산광역시 견본구 샘플길 45, 2층",
-    L"입금계좌 : 가상은행 000-000000-00-000",
-    L"입금계좌 : 예시은행 111-11-111111",
-    L"대표전화 : 0000-0000   팩스 : 000-000-0000",
-    L"평일 업무시간 : 09:00 ~ 18:00",
-    L"토요일 업무시간 : 09:00 ~ 13:00",
-    L"점심시간 : 12:00 ~ 13:00",
-    L"※ 견본 주소·번호이며 실제 연락처가 아닙니다.",
-};
 // Where each contact line stands in SSPanel4: addresses, accounts, telephone
-// and the note on the left, the hours on the right, clear of btnClose.
+// and the note on the left, the hours on the right, clear of btnClose. The
+// lines come from the maker's profile, which is checked against these widths
+// (cmake/maker_profile.cmake).
 struct LinePlace {
   int left, top, width;
 };
@@ -128,7 +119,7 @@ void FrmMain::buildControls() {
   addLabel(L"Label5", contacts, {45, 135, 3000, 210}, L"벨토 소프트", Font::GulimChe);
   for (int i = 0; i < 9; ++i)
     addLabel(L"Label1(" + std::to_wstring(i) + L")", contacts,
-             {kContactPlaces[i].left, kContactPlaces[i].top, kContactPlaces[i].width, 225}, kContactLines[i],
+             {kContactPlaces[i].left, kContactPlaces[i].top, kContactPlaces[i].width, 225}, build::kContactLines[i],
              Font::GulimChe);
   btnClose_ = addImageButton(L"btnClose", contacts, {7965, 1575, 1260, 465}, L"닫기 &C", IDI_BTN_CLOSE);
 }

@@ -57,6 +57,12 @@ TEST_F(MainWindow, ShowsTheTitleAndEveryCaption) {
       EXPECT_TRUE(IsWindowVisible(control->window)) << narrow(caption) << " is hidden";
     }
   }
+  // The nine contact lines are those of the profile the build was made from.
+  for (int i = 0; i < 9; ++i) {
+    const std::wstring line = doumteo::build::kContactLines[i];
+    auto control = std::find_if(shown.begin(), shown.end(), [&](const Control& c) { return c.caption == line; });
+    EXPECT_NE(control, shown.end()) << "no contact line " << i << " \"" << narrow(line) << "\"";
+  }
   EXPECT_TRUE(noMessageBoxWithin(program, 300));
 }
 

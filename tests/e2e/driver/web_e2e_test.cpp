@@ -7,6 +7,7 @@
 
 #include <iostream>
 
+#include "build_config.h"
 #include "driver/dialogs_support.h"
 #include "driver/driver.h"
 
@@ -17,6 +18,10 @@ const std::wstring kProductName = L"벨토 가계부 2024";
 const std::wstring kRegiProgram = L"벨토가계부";
 const std::wstring kAppTitle = L"도움터";
 const std::wstring kLoginTitle = L"벨토홈페이지 로그인";
+
+// An address on the maker's site of this build's profile.
+std::wstring site(const std::wstring& path) { return std::wstring(L"http://") + doumteo::build::kMakerHost + path; }
+const std::wstring kRemoteSupport = std::wstring(L"http://") + doumteo::build::kRemoteHost + L"/velto";
 
 void expectQuestion(const MsgBox& box, const std::wstring& title, const std::wstring& text) {
   EXPECT_EQ(box.title, title);
@@ -70,17 +75,17 @@ TEST_F(WebShortcuts, EachAsksItsQuestionAndOpensItsAddressOnlyOnYes) {
   struct Case {
     const wchar_t* caption;
     const wchar_t* prompt;
-    const wchar_t* address;  // as winebrowser hands it on
+    const wchar_t* path;  // on the maker's site, as winebrowser hands it on
   };
   const Case cases[] = {
-      {L"벨토소프트", L"벨토소프트 홈페이지로 이동하시겠습니까?", L"http://www.velto.example/"},
-      {L"회원가입", L"회원가입으로 이동하시겠습니까?", L"http://www.velto.example/html/join.php"},
-      {L"F A Q", L"FAQ로 이동하시겠습니까?", L"http://www.velto.example/html/community_02.php"},
-      {L"고객센터", L"고객센터로 이동하시겠습니까?", L"http://www.velto.example/html/community.php"},
-      {L"제품소개 다운로드", L"제품소개 다운로드로 이동하시겠습니까?", L"http://www.velto.example/html/download.php"},
-      {L"동 영 상", L"동영상으로 이동하시겠습니까?", L"http://www.velto.example/html/gang01.php"},
-      {L"용지견본주문", L"용지견본주문으로 이동하시겠습니까?", L"http://www.velto.example/html/paper.php"},
-      {L"하드웨어쇼핑몰", L"하드웨어쇼핑몰로 이동하시겠습니까?", L"http://www.velto.example/html/shop.php"},
+      {L"벨토소프트", L"벨토소프트 홈페이지로 이동하시겠습니까?", L"/"},
+      {L"회원가입", L"회원가입으로 이동하시겠습니까?", L"/html/join.php"},
+      {L"F A Q", L"FAQ로 이동하시겠습니까?", L"/html/community_02.php"},
+      {L"고객센터", L"고객센터로 이동하시겠습니까?", L"/html/community.php"},
+      {L"제품소개 다운로드", L"제품소개 다운로드로 이동하시겠습니까?", L"/html/download.php"},
+      {L"동 영 상", L"동영상으로 이동하시겠습니까?", L"/html/gang01.php"},
+      {L"용지견본주문", L"용지견본주문으로 이동하시겠습니까?", L"/html/paper.php"},
+      {L"하드웨어쇼핑몰", L"하드웨어쇼핑몰로 이동하시겠습니까?", L"/html/shop.php"},
   };
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
@@ -92,7 +97,7 @@ TEST_F(WebShortcuts, EachAsksItsQuestionAndOpensItsAddressOnlyOnYes) {
     // of Yes and spoil the list.
     clickAndAnswer(program, main, c.caption, c.prompt, IDNO);
     clickAndAnswer(program, main, c.caption, c.prompt, IDYES);
-    expected.push_back(c.address);
+    expected.push_back(site(c.path));
     EXPECT_EQ(waitUrls(expected.size()), expected);
   }
   Sleep(kNoAddressMs);
@@ -108,12 +113,11 @@ TEST_F(WebShortcuts, RemoteSupportAndTheRemoteHelpToolAskFirst) {
 
   clickAndAnswer(program, main, L"원격지원서비스", L"원격지원서비스를 실행하시겠습니까?", IDNO);
   clickAndAnswer(program, main, L"원격지원서비스", L"원격지원서비스를 실행하시겠습니까?", IDYES);
-  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{L"http://www.helpline-remote.example/velto"});
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{kRemoteSupport});
 
   clickAndAnswer(program, main, L"벨토119 설치", L"벨토119를 설치 하시겠습니까?", IDNO);
   clickAndAnswer(program, main, L"벨토119 설치", L"벨토119를 설치 하시겠습니까?", IDYES);
-  EXPECT_EQ(waitUrls(2), (std::vector<std::wstring>{L"http://www.helpline-remote.example/velto",
-                                                    L"http://www.velto.example/download/velto119.exe"}));
+  EXPECT_EQ(waitUrls(2), (std::vector<std::wstring>{kRemoteSupport, site(L"/download/velto119.exe")}));
   Sleep(kNoAddressMs);
   EXPECT_EQ(readUrls().size(), 2u);
   EXPECT_TRUE(program.running());
@@ -224,8 +228,8 @@ TEST_F(WebLogin, SpecialCharactersOfThePasswordAreEscapedInTheAddress) {
   expectQuestion(ask, kAppTitle, L"제품 A/S요청답변 으로 이동하시겠습니까?");
   ask.answer(IDYES);
   waitGone(d.window);
-  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{L"http://www.velto.example/html/program_login.php"
-                                                   L"?&id=kim%20lee&passwd=a%26b%23c%2Bd%25e%3Df%3Fg%20h"});
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(L"/html/program_login.php"
+                                                        L"?&id=kim%20lee&passwd=a%26b%23c%2Bd%25e%3Df%3Fg%20h")});
   EXPECT_EQ(savedId(), L"kim lee");
   EXPECT_TRUE(IsWindowEnabled(main));
   EXPECT_TRUE(program.running());
@@ -257,8 +261,7 @@ TEST_F(WebLogin, EnterInThePasswordBoxLogsInAndNoOpensNothing) {
   pressKey(d.password, VK_RETURN);
   waitMessageBox(program).answer(IDYES);
   waitGone(d.window);
-  EXPECT_EQ(waitUrls(1),
-            std::vector<std::wstring>{L"http://www.velto.example/html/program_login.php?&id=velto_park&passwd=pw1234"});
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(L"/html/program_login.php?&id=velto_park&passwd=pw1234")});
 }
 
 TEST_F(WebLogin, EnterOnTheLoginButtonPressesIt) {
@@ -374,7 +377,7 @@ TEST_F(DbCheck, OldComponentsAskForTheDownload) {
   EXPECT_EQ(again.title, L"MDAC누락");
   again.answer(IDYES);
   expectFailureResult(program);
-  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{L"http://www.velto.example/download/mdac.exe"});
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(L"/download/mdac.exe")});
 
   // No version at all reads as 0 and shows nothing after "(현재Ver:".
   mdacVersion.remove();

@@ -1,0 +1,17 @@
+#!/bin/sh
+# The program built from a second maker profile (tests/maker/second): its
+# title's host, its nine contact lines, the addresses of the web shortcuts and
+# the remote-support button, and its own back-of-PC picture in the viewer.
+# The scenarios take every maker value from the build's generated header, so
+# they are the sample profile's scenarios, run against this build.
+# Usage: second_e2e.sh SOURCE_DIR
+set -eu
+src=$(cd "${1:?source folder}" && pwd)
+b="$src/build/win64-second"
+cmake -S "$src" -B "$b" -G Ninja --toolchain "$src/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DDOUMTEO_MAKER_DIR="$src/tests/maker/second" >/dev/null
+cmake --build "$b" --target doumteo e2e_tests recorder stay_running e2e_testwin -j2 >/dev/null
+grep -q 'kMakerHost\[\] = L"www.dalbit-works.example"' "$b/generated/build_config.h"
+exec "$src/tests/e2e/run-e2e.sh" "$b" "$b/tests/e2e/e2e_tests.exe" "$b/doumteo.exe" \
+  "$b/tests/e2e/recorder.exe" "$b/tests/e2e/stay_running.exe" "$b/tests/e2e/e2e_testwin.exe" \
+  --gtest_filter='MainWindow.*:WebShortcuts.*:ImageViewer.*'
