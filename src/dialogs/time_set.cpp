@@ -94,19 +94,14 @@ bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // The words after the program's own path, split at blanks.
 std::vector<std::wstring> argumentWords(const std::wstring& commandLine) {
-  std::size_t i = 0;
-  if (!commandLine.empty() && commandLine[0] == L'"') {
-    const std::size_t close = commandLine.find(L'"', 1);
-    i = close == std::wstring::npos ? commandLine.size() : close + 1;
-  } else {
-    while (i < commandLine.size() && !isBlank(commandLine[i])) ++i;
-  }
+  const std::wstring arguments = splitCommandLine(commandLine).parameters;
   std::vector<std::wstring> words;
-  while (i < commandLine.size()) {
-    while (i < commandLine.size() && isBlank(commandLine[i])) ++i;
+  std::size_t i = 0;
+  while (i < arguments.size()) {
+    while (i < arguments.size() && isBlank(arguments[i])) ++i;
     const std::size_t start = i;
-    while (i < commandLine.size() && !isBlank(commandLine[i])) ++i;
-    if (i > start) words.push_back(commandLine.substr(start, i - start));
+    while (i < arguments.size() && !isBlank(arguments[i])) ++i;
+    if (i > start) words.push_back(arguments.substr(start, i - start));
   }
   return words;
 }
