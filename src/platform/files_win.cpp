@@ -183,7 +183,7 @@ void Win32FileSystem::writeFile(const std::wstring& path, const std::string& byt
   }
 }
 
-std::string Win32FileSystem::readFile(const std::wstring& path) {
+std::string Win32FileSystem::readFile(const std::wstring& path, std::size_t limit) {
   const HANDLE h =
       CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) failLast();
@@ -194,7 +194,7 @@ std::string Win32FileSystem::readFile(const std::wstring& path) {
     DWORD got = 0;
     if (!ReadFile(h, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr)) failLast();
     if (got == 0) return content;
-    if (content.size() + got > 256u * 1024u * 1024u) failOverflow();
+    if (got > limit - content.size()) failOverflow();
     content.append(chunk.data(), got);
   }
 }

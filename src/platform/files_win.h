@@ -19,7 +19,7 @@ class Win32FileSystem final : public FileSystemPort {
   std::string readFirstLine(const std::wstring& path) override;
   std::wstring localAppDataFolder() override;
   void writeFile(const std::wstring& path, const std::string& bytes) override;
-  std::string readFile(const std::wstring& path) override;
+  std::string readFile(const std::wstring& path, std::size_t limit) override;
   void deleteFile(const std::wstring& path) override;
 };
 

@@ -44,7 +44,7 @@ inline constexpr RegHandle kHkeyCurrentUser = 0x80000001u;
 inline constexpr RegHandle kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegHandle kHkeyUsers = 0x80000003u;
 inline constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kDwordBigEndian = 5,
-                               kLink = 6, kMultiSz = 7;
+                               kLink = 6, kMultiSz = 7, kQword = 11;
 inline constexpr std::uint32_t kKeyAllAccess = 0xF003F, kKeyQueryValue = 0x1;
 inline constexpr long kSuccess = 0, kFileNotFound = 2, kMoreData = 234, kNoMoreItems = 259;
 inline constexpr long kCallNotImplemented = 120;
@@ -89,6 +89,21 @@ class RegistryApi {
                           std::vector<std::uint8_t>& /*data*/) {
     return reg::kCallNotImplemented;
   }
+
+  // Wide writing, for putting back exactly what the wide calls read. A port
+  // without it keeps these defaults; nothing that needs it runs then.
+  virtual bool hasWideWriting() const { return false; }
+  // RegCreateKeyExW with full access: the key and whatever is missing above it.
+  virtual long createKeyW(RegHandle /*root*/, const std::wstring& /*path*/, RegHandle& /*out*/) {
+    return reg::kCallNotImplemented;
+  }
+  // RegSetValueExW with exactly these bytes; an empty name is the default value.
+  virtual long setValueW(RegHandle /*key*/, const std::wstring& /*name*/, std::uint32_t /*type*/,
+                         const std::vector<std::uint8_t>& /*data*/) {
+    return reg::kCallNotImplemented;
+  }
+  // RegDeleteKeyW: one key without subkeys.
+  virtual long deleteKeyW(RegHandle /*root*/, const std::wstring& /*path*/) { return reg::kCallNotImplemented; }
 };
 
 // A key opened or created through the port, closed through it when the
@@ -212,8 +227,9 @@ class FileSystemPort {
   virtual std::wstring localAppDataFolder() { unsupported(); }
   // Creates or replaces the file with exactly these bytes. Throws Failure.
   virtual void writeFile(const std::wstring& /*path*/, const std::string& /*bytes*/) { unsupported(); }
-  // The whole content of a file. Throws Failure (53 when it cannot be opened).
-  virtual std::string readFile(const std::wstring& /*path*/) { unsupported(); }
+  // The whole content of a file. Throws Failure (53 when it cannot be opened;
+  // 6 Overflow, without reading on, when it holds more than limit bytes).
+  virtual std::string readFile(const std::wstring& /*path*/, std::size_t /*limit*/) { unsupported(); }
   // Deletes one file. Throws Failure.
   virtual void deleteFile(const std::wstring& /*path*/) { unsupported(); }
 

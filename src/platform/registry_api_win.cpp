@@ -151,4 +151,22 @@ long Win32RegistryApi::enumValueW(RegHandle key, std::uint32_t index, std::wstri
   return ERROR_MORE_DATA;
 }
 
+long Win32RegistryApi::createKeyW(RegHandle root, const std::wstring& path, RegHandle& out) {
+  HKEY h = nullptr;
+  const LONG rc = RegCreateKeyExW(toHkey(root), path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &h, nullptr);
+  if (rc == ERROR_SUCCESS) out = fromHkey(h);
+  return rc;
+}
+
+long Win32RegistryApi::setValueW(RegHandle key, const std::wstring& name, std::uint32_t type,
+                                 const std::vector<std::uint8_t>& data) {
+  if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
+  return RegSetValueExW(toHkey(key), name.empty() ? nullptr : name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
+                        static_cast<DWORD>(data.size()));
+}
+
+long Win32RegistryApi::deleteKeyW(RegHandle root, const std::wstring& path) {
+  return RegDeleteKeyW(toHkey(root), path.c_str());
+}
+
 }  // namespace doumteo

@@ -1,6 +1,6 @@
 #pragma once
 // The raw registry port on advapi32's ANSI entry points, with wide reading
-// beside them.
+// and writing beside them.
 #include <windows.h>
 
 #include "platform/ports.h"
@@ -26,6 +26,12 @@ class Win32RegistryApi final : public RegistryApi {
   long enumKeyW(RegHandle key, std::uint32_t index, std::wstring& name) override;
   long enumValueW(RegHandle key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
                   std::vector<std::uint8_t>& data) override;
+
+  bool hasWideWriting() const override { return true; }
+  long createKeyW(RegHandle root, const std::wstring& path, RegHandle& out) override;
+  long setValueW(RegHandle key, const std::wstring& name, std::uint32_t type,
+                 const std::vector<std::uint8_t>& data) override;
+  long deleteKeyW(RegHandle root, const std::wstring& path) override;
 
   // The port's root numbers are 32-bit; the predefined HKEYs of a 64-bit
   // process are those numbers sign-extended.

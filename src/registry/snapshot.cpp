@@ -6,6 +6,7 @@
 #include "common/text.h"
 #include "platform/ansi.h"
 #include "registry/reg_log.h"
+#include "registry/snapshot_reader.h"
 
 namespace doumteo {
 
@@ -70,108 +71,6 @@ std::wstring valueLine(const SnapshotValue& v) {
     }
   }
   return line;
-}
-
-// ---- parsing ----
-
-// A quoted text starting at pos (at the opening quote); pos ends after the
-// closing quote.
-std::optional<std::wstring> unquote(const std::wstring& line, std::size_t& pos) {
-  if (pos >= line.size() || line[pos] != L'"') return std::nullopt;
-  std::wstring out;
-  for (++pos; pos < line.size(); ++pos) {
-    wchar_t c = line[pos];
-    if (c == L'"') {
-      ++pos;
-      return out;
-    }
-    if (c == L'\\' && pos + 1 < line.size()) c = line[++pos];
-    out += c;
-  }
-  return std::nullopt;
-}
-
-// "aa,bb,cc" (blanks allowed around the items); an empty text is no bytes.
-std::optional<std::vector<std::uint8_t>> hexList(const std::wstring& text) {
-  std::vector<std::uint8_t> bytes;
-  std::size_t i = 0;
-  auto skipBlanks = [&] {
-    while (i < text.size() && (text[i] == L' ' || text[i] == L'\t')) ++i;
-  };
-  skipBlanks();
-  if (i == text.size()) return bytes;
-  for (;;) {
-    skipBlanks();
-    if (i + 2 > text.size()) return std::nullopt;
-    const int hi = hexDigitValue(text[i]);
-    const int lo = hexDigitValue(text[i + 1]);
-    if (hi < 0 || lo < 0) return std::nullopt;
-    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-    i += 2;
-    skipBlanks();
-    if (i == text.size()) return bytes;
-    if (text[i] != L',') return std::nullopt;
-    ++i;
-  }
-}
-
-std::optional<SnapshotValue> parseValue(const std::wstring& line) {
-  SnapshotValue v;
-  std::size_t pos = 0;
-  if (line[0] == L'@') {
-    pos = 1;
-  } else {
-    auto name = unquote(line, pos);
-    if (!name || name->empty()) return std::nullopt;
-    v.name = *name;
-  }
-  if (pos >= line.size() || line[pos] != L'=') return std::nullopt;
-  const std::wstring data = line.substr(pos + 1);
-  if (!data.empty() && data[0] == L'"') {
-    std::size_t at = 0;
-    auto text = unquote(data, at);
-    if (!text || at != data.size()) return std::nullopt;
-    v.type = reg::kSz;
-    v.data = utf16le(*text);
-    v.data.insert(v.data.end(), {0, 0});
-    return v;
-  }
-  if (data.rfind(L"dword:", 0) == 0) {
-    const std::wstring digits = data.substr(6);
-    if (digits.size() != 8) return std::nullopt;
-    std::uint32_t n = 0;
-    for (wchar_t c : digits) {
-      const int h = hexDigitValue(c);
-      if (h < 0) return std::nullopt;
-      n = n * 16 + static_cast<std::uint32_t>(h);
-    }
-    v.type = reg::kDword;
-    v.data = {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16),
-              static_cast<std::uint8_t>(n >> 24)};
-    return v;
-  }
-  std::size_t listStart = 0;
-  if (data.rfind(L"hex:", 0) == 0) {
-    v.type = reg::kBinary;
-    listStart = 4;
-  } else if (data.rfind(L"hex(", 0) == 0) {
-    const auto close = data.find(L"):");
-    if (close == std::wstring::npos || close == 4 || close > 12) return std::nullopt;
-    std::uint32_t n = 0;
-    for (std::size_t i = 4; i < close; ++i) {
-      const int h = hexDigitValue(data[i]);
-      if (h < 0) return std::nullopt;
-      n = n * 16 + static_cast<std::uint32_t>(h);
-    }
-    v.type = n;
-    listStart = close + 2;
-  } else {
-    return std::nullopt;  // "-" (a deletion) or an unknown form
-  }
-  auto bytes = hexList(data.substr(listStart));
-  if (!bytes) return std::nullopt;
-  v.data = std::move(*bytes);
-  return v;
 }
 
 // ---- reading the registry ----
@@ -281,7 +180,18 @@ std::wstring timeStamp(const LocalTime& t) {
 
 bool startsWith(const std::wstring& s, const std::wstring& prefix) { return s.rfind(prefix, 0) == 0; }
 
-std::wstring failureDetail(const Failure& f) {
+void refuse(const Services& s, const ProductProfile& profile, const std::wstring& reason, const std::wstring& where) {
+  std::wstring text =
+      L"설정을 바꾸기 전에 지금의 설정을 복원 지점으로 저장하지 못해 작업을 멈췄습니다.\r\n"
+      L"아무것도 지우거나 바꾸지 않았습니다.\r\n\r\n이유: " +
+      reason;
+  if (!where.empty()) text += L"\r\n저장 위치: " + where;
+  ShowWarning(s.messages, profile, text);
+}
+
+}  // namespace
+
+std::wstring failureInWords(const Failure& f) {
   std::wstring plain;
   switch (f.number) {
     case err::kPermissionDenied:
@@ -308,17 +218,6 @@ std::wstring failureDetail(const Failure& f) {
   const std::wstring code = L"Error " + std::to_wstring(f.number) + L": " + f.description;
   return plain.empty() ? code : plain + L" (" + code + L")";
 }
-
-void refuse(const Services& s, const ProductProfile& profile, const std::wstring& reason, const std::wstring& where) {
-  std::wstring text =
-      L"설정을 바꾸기 전에 지금의 설정을 복원 지점으로 저장하지 못해 작업을 멈췄습니다.\r\n"
-      L"아무것도 지우거나 바꾸지 않았습니다.\r\n\r\n이유: " +
-      reason;
-  if (!where.empty()) text += L"\r\n저장 위치: " + where;
-  ShowWarning(s.messages, profile, text);
-}
-
-}  // namespace
 
 std::vector<std::uint8_t> utf16le(const std::wstring& text) {
   const std::u16string units = toUtf16(text);
@@ -359,59 +258,11 @@ std::wstring exportText(const RegExport& content) {
   return text + L"\r\n";
 }
 
-std::optional<RegExport> parseExport(const std::wstring& text) {
-  std::vector<std::wstring> lines;
-  for (std::size_t start = 0; start <= text.size();) {
-    auto end = text.find(L'\n', start);
-    if (end == std::wstring::npos) end = text.size();
-    std::wstring line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == L'\r') line.pop_back();
-    lines.push_back(std::move(line));
-    start = end + 1;
-  }
-  if (lines.empty() || lines[0] != kRegExportHeader) return std::nullopt;
-
-  RegExport content;
-  auto& keys = content.keys;
-  for (std::size_t i = 1; i < lines.size(); ++i) {
-    std::wstring line = lines[i];
-    if (line.empty() || line[0] == L';') continue;
-    if (line[0] == L'[') {
-      if (line.back() != L']' || line.size() < 3) return std::nullopt;
-      if (line[1] == L'-') {
-        if (line.size() < 4 || !keys.empty()) return std::nullopt;  // removals come first
-        content.removed.push_back(line.substr(2, line.size() - 3));
-      } else {
-        keys.push_back({line.substr(1, line.size() - 2), {}});
-      }
-      continue;
-    }
-    if ((line[0] != L'"' && line[0] != L'@') || keys.empty()) return std::nullopt;
-    // Hex data goes on over lines that end in a backslash.
-    while (line.back() == L'\\' && i + 1 < lines.size()) {
-      line.pop_back();
-      const std::wstring& next = lines[++i];
-      line += next.substr(std::min(next.find_first_not_of(L' '), next.size()));
-    }
-    auto value = parseValue(line);
-    if (!value) return std::nullopt;
-    keys.back().values.push_back(std::move(*value));
-  }
-  return content;
-}
-
 std::string regFileBytes(const std::wstring& text) {
   const auto bytes = utf16le(text);
   std::string out = "\xFF\xFE";
   out.append(bytes.begin(), bytes.end());
   return out;
-}
-
-std::optional<std::wstring> regFileText(const std::string& bytes) {
-  if (bytes.size() < 2 || bytes.size() % 2 || static_cast<unsigned char>(bytes[0]) != 0xFF ||
-      static_cast<unsigned char>(bytes[1]) != 0xFE)
-    return std::nullopt;
-  return fromUtf16le(std::vector<std::uint8_t>(bytes.begin() + 2, bytes.end()));
 }
 
 std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& app) {
@@ -493,7 +344,7 @@ bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, cons
       content.keys.insert(content.keys.end(), area.begin(), area.end());
     }
   } catch (const Failure& f) {
-    refuse(s, profile, L"지금의 설정을 레지스트리에서 읽지 못했습니다 (" + failureDetail(f) + L")", L"");
+    refuse(s, profile, L"지금의 설정을 레지스트리에서 읽지 못했습니다 (" + failureInWords(f) + L")", L"");
     return false;
   }
   if (content.removed.empty()) return true;  // nothing the action could change
@@ -502,7 +353,7 @@ bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, cons
   try {
     folder = s.files.localAppDataFolder();
   } catch (const Failure& f) {
-    refuse(s, profile, L"사용자의 로컬 응용 프로그램 데이터 폴더를 알 수 없습니다 (" + failureDetail(f) + L")", L"");
+    refuse(s, profile, L"사용자의 로컬 응용 프로그램 데이터 폴더를 알 수 없습니다 (" + failureInWords(f) + L")", L"");
     return false;
   }
   folder = snapshotFolderOf(folder);
@@ -513,25 +364,27 @@ bool SaveSettingsSnapshot(const Services& s, const ProductProfile& profile, cons
       if (!s.files.exists(f, true)) s.files.createFolder(f);
     path = folder + L"\\" + snapshotFileName(s.clock.now(), action, s.files.listFiles(folder, L"*.reg"));
   } catch (const Failure& f) {
-    refuse(s, profile, L"복원 지점 폴더를 만들 수 없습니다: " + failureDetail(f), folder);
+    refuse(s, profile, L"복원 지점 폴더를 만들 수 없습니다: " + failureInWords(f), folder);
     return false;
   }
   const std::wstring text = exportText(content);
   try {
     s.files.writeFile(path, regFileBytes(text));
   } catch (const Failure& f) {
-    refuse(s, profile, L"복원 지점 파일을 쓸 수 없습니다: " + failureDetail(f), folder);
+    refuse(s, profile, L"복원 지점 파일을 쓸 수 없습니다: " + failureInWords(f), folder);
     return false;
   }
 
   // Only a snapshot that reads back as what was meant to be saved counts.
   std::wstring problem;
   try {
-    const auto back = regFileText(s.files.readFile(path));
-    const auto parsed = back ? parseExport(*back) : std::nullopt;
-    if (!parsed || *parsed != content) problem = L"저장한 파일을 다시 읽어 보니 내용이 저장하려던 설정과 다릅니다";
+    // Read as an undo reads it: a snapshot the program could not put back
+    // itself is no snapshot.
+    const auto back = readSnapshotFile(s.files.readFile(path, kSnapshotFileLimit));
+    if (!back.content || *back.content != content)
+      problem = L"저장한 파일을 다시 읽어 보니 내용이 저장하려던 설정과 다릅니다";
   } catch (const Failure& f) {
-    problem = L"저장한 파일을 다시 읽을 수 없습니다: " + failureDetail(f);
+    problem = L"저장한 파일을 다시 읽을 수 없습니다: " + failureInWords(f);
   }
   if (!problem.empty()) {
     try {

@@ -45,13 +45,10 @@ inline constexpr wchar_t kRegExportHeader[] = L"Windows Registry Editor Version 
 // terminating NUL goes out as hex and comes back from an import with one:
 // the importers always terminate text.)
 std::wstring exportText(const RegExport& content);
-// Reads an export text back; nullopt when it is not one, or when it deletes
-// single values (which no snapshot does).
-std::optional<RegExport> parseExport(const std::wstring& text);
+// (registry/snapshot_reader.h reads it back.)
 
 // A .reg file is UTF-16LE with a byte order mark.
 std::string regFileBytes(const std::wstring& text);
-std::optional<std::wstring> regFileText(const std::string& bytes);
 
 std::vector<std::uint8_t> utf16le(const std::wstring& text);  // no terminator added
 std::wstring fromUtf16le(const std::vector<std::uint8_t>& bytes);
@@ -85,6 +82,10 @@ std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& nam
 
 // The full path of an application's settings area, as an export names it.
 std::wstring settingsAreaExportPath(const std::wstring& app);
+
+// A failure of the files or the registry as the user reads it: what it
+// means in words where it is a common one, then its number and description.
+std::wstring failureInWords(const Failure& f);
 
 // Saves the settings areas of apps before an action changes them: reads
 // them, writes the export, reads it back and checks it, then drops the

@@ -264,6 +264,31 @@ long FakeRegistry::enumValueW(RegHandle h, std::uint32_t index, std::wstring& na
   return reg::kSuccess;
 }
 
+long FakeRegistry::createKeyW(RegHandle r, const std::wstring& path, RegHandle& out) {
+  if (!wideWriting) return reg::kCallNotImplemented;
+  return createKey(r, toAnsi(path), out);
+}
+
+long FakeRegistry::setValueW(RegHandle h, const std::wstring& name, std::uint32_t type,
+                             const std::vector<std::uint8_t>& data) {
+  if (!wideWriting) return reg::kCallNotImplemented;
+  const bool text = type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz;
+  std::string stored(data.begin(), data.end());
+  if (text) {
+    std::wstring units;
+    for (std::size_t i = 0; i + 1 < data.size(); i += 2) units += static_cast<wchar_t>(data[i] | data[i + 1] << 8);
+    stored = toAnsi(units);
+  }
+  const std::optional<std::string> ansiName = name.empty() ? std::nullopt : std::optional(toAnsi(name));
+  return setValue(h, ansiName, type, reinterpret_cast<const std::uint8_t*>(stored.data()),
+                  static_cast<std::uint32_t>(stored.size()));
+}
+
+long FakeRegistry::deleteKeyW(RegHandle r, const std::wstring& path) {
+  if (!wideWriting) return reg::kCallNotImplemented;
+  return deleteKey(r, toAnsi(path));
+}
+
 bool FakeRegistry::keyExists(RegHandle r, const std::string& path) const { return find(r, path) != nullptr; }
 
 const FakeRegistry::Value* FakeRegistry::value(RegHandle r, const std::string& path, const std::string& name) const {

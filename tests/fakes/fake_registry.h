@@ -48,6 +48,14 @@ class FakeRegistry final : public RegistryApi {
   long enumKeyW(RegHandle key, std::uint32_t index, std::wstring& name) override;
   long enumValueW(RegHandle key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
                   std::vector<std::uint8_t>& data) override;
+  // Wide writing stores through the ANSI code page, as the reading gives it
+  // back; names it cannot hold do not survive here (the Windows suite checks
+  // the real calls).
+  bool hasWideWriting() const override { return wideWriting; }
+  long createKeyW(RegHandle root, const std::wstring& path, RegHandle& out) override;
+  long setValueW(RegHandle key, const std::wstring& name, std::uint32_t type,
+                 const std::vector<std::uint8_t>& data) override;
+  long deleteKeyW(RegHandle root, const std::wstring& path) override;
 
   // ---- test helpers (paths relative to the root, "\" separated) ----
   bool keyExists(RegHandle root, const std::string& path) const;
@@ -65,6 +73,7 @@ class FakeRegistry final : public RegistryApi {
   std::set<std::string> undeletable;  // lower-case paths: deleteKey fails with 5
   int calls = 0;                      // every port call
   bool wideReading = true;            // false: a port with the ANSI calls only
+  bool wideWriting = true;
 
  private:
   Key* root(RegHandle r) const;

@@ -121,9 +121,10 @@ void FakeFileSystem::writeFile(const std::wstring& path, const std::string& byte
   log_.push_back(L"write:" + path);
 }
 
-std::string FakeFileSystem::readFile(const std::wstring& path) {
+std::string FakeFileSystem::readFile(const std::wstring& path, std::size_t limit) {
   auto it = files.find(path);
   if (it == files.end()) throw Failure(err::kFileNotFound, L"File not found");
+  if (it->second.content.size() > limit) failOverflow();
   return it->second.content;
 }
 
