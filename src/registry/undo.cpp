@@ -86,6 +86,7 @@ struct KeyView {
   std::map<std::wstring, const SnapshotValue*> values;  // by folded name
 };
 
+// Points into keys, which must outlive it.
 std::map<std::wstring, KeyView> byFoldedPath(const std::vector<SnapshotKey>& keys) {
   std::map<std::wstring, KeyView> out;
   for (const auto& k : keys) {
@@ -191,7 +192,8 @@ std::vector<std::wstring> snapshotDifferences(RegistryApi& api, const RegExport&
       const std::wstring path = asciiLower(k.path);
       if (path == area || path.rfind(area + L"\\", 0) == 0) wanted.push_back(k);
     }
-    const auto now = byFoldedPath(readSettingsArea(api, app));
+    const std::vector<SnapshotKey> present = readSettingsArea(api, app);
+    const auto now = byFoldedPath(present);
     const auto want = byFoldedPath(wanted);
     for (const auto& [path, w] : want) {
       const auto it = now.find(path);
