@@ -12,6 +12,7 @@
 #include "dialogs/frm_zoom_image_win.h"
 #include "platform/program_start.h"
 #include "registry/backup_list.h"
+#include "registry/frm_restore_points_win.h"
 #include "registry/restore.h"
 #include "registry/wipe.h"
 #include "resource_ids.h"
@@ -135,7 +136,34 @@ void FrmMain::onLoad() {
   if (!prevInstance_) {
     pnlName_.setText(profile_.programName);
     FillBackupList();
+    addRestorePointsToSystemMenu();
   }
+}
+
+void FrmMain::addRestorePointsToSystemMenu() {
+  HMENU menu = GetSystemMenu(hwnd(), FALSE);
+  if (!menu) return;
+  // Right below the window's own separator, above Close; at the end when
+  // there is none.
+  const int count = GetMenuItemCount(menu);
+  int below = count;
+  for (int i = 0; i < count; ++i)
+    if (GetMenuState(menu, static_cast<UINT>(i), MF_BYPOSITION) & MF_SEPARATOR) {
+      below = i + 1;
+      break;
+    }
+  if (below == count) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  InsertMenuW(menu, static_cast<UINT>(below == count ? -1 : below), MF_BYPOSITION | MF_STRING, kRestorePointsCommand,
+              L"복원 지점(&R)...");
+}
+
+LRESULT FrmMain::handleMessage(UINT m, WPARAM w, LPARAM l) {
+  if (m == WM_SYSCOMMAND && (w & 0xFFF0) == kRestorePointsCommand) {
+    // Posted while another dialog holds the window, it waits for none.
+    if (IsWindowEnabled(hwnd()) && !prevInstance_) runCommand([this] { showRestorePoints(); });
+    return 0;
+  }
+  return ui::Form::handleMessage(m, w, l);
 }
 
 void FrmMain::onClosing() {
@@ -245,6 +273,13 @@ void FrmMain::showClock() {
   clock.create(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
   centreOnMain(clock.hwnd());
   runDialog(openDialogs_, clock, nullptr, hwnd());
+}
+
+void FrmMain::showRestorePoints() {
+  FrmRestorePoints points(services_, profile_);
+  points.create(hwnd(), WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  centreOnMain(points.hwnd());
+  runDialog(openDialogs_, points, hwnd(), nullptr);
 }
 
 void FrmMain::showImage(int index) {

@@ -33,16 +33,21 @@ class FrmMain final : public ui::Form, public WindowPort {
 
   void FillBackupList();
   static std::wstring windowTitle();
+  // The system menu's command that opens the restore points.
+  static constexpr UINT kRestorePointsCommand = 0x0110;
 
  protected:
   void onLoad() override;
   void onClosing() override;
+  LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:
   void buildControls();
   void wireCommands();
   BackupList listBackups() const;
   void centreOnMain(HWND dialog) const;
+  void addRestorePointsToSystemMenu();
+  void showRestorePoints();
   void runCommand(const std::function<void()>& command);
   int commandDepth_ = 0;
   bool quitPending_ = false;

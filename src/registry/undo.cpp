@@ -97,6 +97,18 @@ std::map<std::wstring, KeyView> byFoldedPath(const std::vector<SnapshotKey>& key
   return out;
 }
 
+// A text given without its terminating NUL may come back with one (the
+// importers and Wine's registry add it); it is the same text.
+bool sameValue(const SnapshotValue& now, const SnapshotValue& wanted) {
+  if (now.type != wanted.type) return false;
+  if (now.data == wanted.data) return true;
+  const bool text = now.type == reg::kSz || now.type == reg::kExpandSz || now.type == reg::kMultiSz;
+  const auto& w = wanted.data;
+  const bool unterminated = w.size() % 2 == 0 && (w.size() < 2 || w[w.size() - 1] || w[w.size() - 2]);
+  return text && unterminated && now.data.size() == w.size() + 2 && std::equal(w.begin(), w.end(), now.data.begin()) &&
+         !now.data[w.size()] && !now.data[w.size() + 1];
+}
+
 void show(const Services& s, const std::wstring& text, MsgIcon icon) {
   s.messages.show({text, kAppTitle, MsgButtons::Ok, icon, false});
 }
@@ -205,7 +217,7 @@ std::vector<std::wstring> snapshotDifferences(RegistryApi& api, const RegExport&
         const auto found = it->second.values.find(name);
         if (found == it->second.values.end())
           lines.push_back(L"없는 값: " + valuePath(w.key->path, v->name));
-        else if (found->second->type != v->type || found->second->data != v->data)
+        else if (!sameValue(*found->second, *v))
           lines.push_back(L"다른 값: " + valuePath(w.key->path, v->name));
       }
       for (const auto& [name, v] : it->second.values)

@@ -164,6 +164,10 @@ TextBox Form::addTextBox(std::wstring name, const Panel& parent, Place place, bo
                                 place, L"", Font::Gulim, 0, true}));
 }
 
+ListBox Form::addListBox(std::wstring name, const Panel& parent, Place place, Font font) {
+  return ListBox(this, addItem({Kind::ListBox, std::move(name), parentIndex(parent), place, L"", font, 0, true}));
+}
+
 Picture Form::addPicture(std::wstring name, const Panel& parent, Place place, bool stretch) {
   return Picture(this, addItem({stretch ? Kind::Image : Kind::PictureBox, std::move(name), parentIndex(parent), place,
                                 L"", Font::Gulim, 0, false}));
@@ -183,6 +187,14 @@ void Control::setText(const std::wstring& t) const {
   }
 }
 
+void Control::setEnabled(bool enabled) const {
+  if (HWND h = hwnd()) EnableWindow(h, enabled ? TRUE : FALSE);
+}
+
+void Control::focus() const {
+  if (HWND h = hwnd()) SetFocus(h);
+}
+
 void Button::onClick(std::function<void()> handler) const { form_->items_[index_].click = std::move(handler); }
 
 void Button::onMouseUp(std::function<void(const MouseEvent&)> handler) const {
@@ -196,6 +208,25 @@ void DropDownList::fill(const std::vector<std::wstring>& entries, const std::wst
   SendMessageW(h, CB_RESETCONTENT, 0, 0);
   for (const auto& e : entries) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
   SendMessageW(h, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(preset.c_str()));
+}
+
+void ListBox::fill(const std::vector<std::wstring>& lines, int selected) const {
+  HWND h = hwnd();
+  SendMessageW(h, WM_SETREDRAW, FALSE, 0);
+  SendMessageW(h, LB_RESETCONTENT, 0, 0);
+  for (const auto& line : lines) SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
+  SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
+  SendMessageW(h, WM_SETREDRAW, TRUE, 0);
+  InvalidateRect(h, nullptr, TRUE);
+}
+
+int ListBox::selectedIndex() const {
+  const LRESULT i = SendMessageW(hwnd(), LB_GETCURSEL, 0, 0);
+  return i == LB_ERR ? -1 : static_cast<int>(i);
+}
+
+void ListBox::onDoubleClick(std::function<void()> handler) const {
+  form_->items_[index_].doubleClick = std::move(handler);
 }
 
 void Picture::setPicture(HBITMAP bitmap) const {
@@ -260,6 +291,12 @@ void Form::createControl(std::size_t index) {
     case Kind::DropDownList:
       cls = L"COMBOBOX";
       style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
+      break;
+    case Kind::ListBox:
+      // Sorted by the form, not by the control; no partial last line.
+      cls = L"LISTBOX";
+      style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
+      ex = WS_EX_CLIENTEDGE;
       break;
     case Kind::TextBox:
     case Kind::PasswordBox:
@@ -598,12 +635,17 @@ LRESULT Form::handleMessage(UINT m, WPARAM w, LPARAM l) {
         onCancel();
         return 0;
       }
-      if (code == BN_CLICKED && itemById(id)) {
+      const Item* target = itemById(id);
+      if (!target) break;
+      // The notification codes of the control kinds overlap (a list's
+      // selection change is a picture's double-click).
+      const bool isList = target->kind == Kind::ListBox;
+      if (!isList && code == BN_CLICKED) {
         fireClick(id);
         return 0;
       }
-      if (code == STN_DBLCLK && itemById(id)) {
-        const Item& item = *itemById(id);
+      if ((isList && code == LBN_DBLCLK) || (!isList && code == STN_DBLCLK)) {
+        const Item& item = *target;
         if (item.doubleClick) {
           const auto handler = item.doubleClick;
           runHandler(item, L"_DblClick", handler);

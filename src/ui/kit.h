@@ -18,7 +18,18 @@
 
 namespace doumteo::ui {
 
-enum class Kind { Panel3D, Label, ImageButton, PushButton, DropDownList, TextBox, PasswordBox, PictureBox, Image };
+enum class Kind {
+  Panel3D,
+  Label,
+  ImageButton,
+  PushButton,
+  DropDownList,
+  ListBox,
+  TextBox,
+  PasswordBox,
+  PictureBox,
+  Image
+};
 enum class Font { Gulim, GulimChe };
 
 // Left, top, width and height in twips, relative to the enclosing panel (or
@@ -45,6 +56,8 @@ class Control {
   HWND hwnd() const;  // nullptr before the form is created and after it closes
   std::wstring text() const;
   void setText(const std::wstring& text) const;
+  void setEnabled(bool enabled) const;
+  void focus() const;
 
  protected:
   Control(Form* form, std::size_t index) : form_(form), index_(index) {}
@@ -82,6 +95,20 @@ class DropDownList : public Control {
   DropDownList() = default;
   // Replaces the entries and selects preset (nothing when it is not one).
   void fill(const std::vector<std::wstring>& entries, const std::wstring& preset) const;
+
+ private:
+  using Control::Control;
+  friend class Form;
+};
+
+// A list of lines in a sunken box; the arrows move the selection.
+class ListBox : public Control {
+ public:
+  ListBox() = default;
+  // Replaces the lines and selects the one at selected (none when it is -1).
+  void fill(const std::vector<std::wstring>& lines, int selected) const;
+  int selectedIndex() const;  // -1 when none is selected
+  void onDoubleClick(std::function<void()> handler) const;
 
  private:
   using Control::Control;
@@ -157,6 +184,7 @@ class Form {
                         bool tabStop = true);
   Button addPushButton(std::wstring name, const Panel& parent, Place place, std::wstring caption);
   DropDownList addDropDownList(std::wstring name, const Panel& parent, Place place);
+  ListBox addListBox(std::wstring name, const Panel& parent, Place place, Font font = Font::Gulim);
   TextBox addTextBox(std::wstring name, const Panel& parent, Place place, bool password = false);
   // stretch: the bitmap fills the control (an image); otherwise a picture
   // box with a sunken border at the bitmap's natural size.
@@ -172,6 +200,7 @@ class Form {
   friend class Control;
   friend class Button;
   friend class DropDownList;
+  friend class ListBox;
   friend class Picture;
 
   struct Item {

@@ -192,6 +192,10 @@ std::vector<std::wstring> comboItems(HWND combo);
 int comboSelection(HWND combo);  // -1 when nothing is selected
 void selectComboItem(HWND combo, int index);
 
+// List boxes.
+std::vector<std::wstring> listItems(HWND list);
+int listSelection(HWND list);  // -1 when nothing is selected
+
 // ---- message boxes --------------------------------------------------------
 
 enum class Icon { None, Information, Warning, Question, Error, Unknown };

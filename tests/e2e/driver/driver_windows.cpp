@@ -167,6 +167,24 @@ std::vector<std::wstring> comboItems(HWND combo) {
 
 int comboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
 
+std::vector<std::wstring> listItems(HWND list) {
+  std::vector<std::wstring> items;
+  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
+    std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    item.resize(static_cast<size_t>(got > 0 ? got : 0));
+    items.push_back(item);
+  }
+  return items;
+}
+
+int listSelection(HWND list) {
+  const LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);
+  return i == LB_ERR ? -1 : static_cast<int>(i);
+}
+
 void selectComboItem(HWND combo, int index) {
   if (SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(index), 0) != index)
     throw DriverError(L"the list has no item " + std::to_wstring(index));

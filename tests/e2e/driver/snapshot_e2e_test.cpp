@@ -218,5 +218,197 @@ TEST_F(Snapshot, ThirtyFirstSnapshotRemovesTheOldest) {
   EXPECT_EQ(names.size(), 32u);
 }
 
+// ---- undo from inside the program --------------------------------------------
+
+constexpr UINT kRestorePointsCommand = 0x0110;
+const std::wstring kUndone = L"설정을 되돌렸습니다.";
+
+class RestorePoints : public Snapshot {
+ protected:
+  void SetUp() override {
+    Snapshot::SetUp();
+    removeTree(snapshotFolder());
+  }
+  struct Dialog {
+    HWND window = nullptr;
+    HWND list = nullptr;
+  };
+  // Opens the dialog as the system menu's entry does.
+  static Dialog open(const Process& program, HWND main) {
+    PostMessageW(main, WM_SYSCOMMAND, kRestorePointsCommand, 0);
+    Dialog d;
+    d.window = waitWindow(program, L"복원 지점");
+    for (const Control& c : controls(d.window))
+      if (lowerText(c.className) == L"listbox") d.list = c.window;
+    if (!d.list) throw DriverError(L"the dialog has no list");
+    EXPECT_EQ(GetWindow(d.window, GW_OWNER), main);
+    EXPECT_FALSE(IsWindowEnabled(main));
+    return d;
+  }
+  // 되돌리기 on the selected line, Yes, and the boxes up to the report.
+  static std::vector<QuickBox> undoSelected(const Process& program, const Dialog& d, const std::wstring& report) {
+    click(d.window, L"되돌리기(&U)");
+    MsgBox question = waitMessageBox(program);
+    EXPECT_EQ(question.title, kAppTitle);
+    EXPECT_EQ(question.icon, Icon::Question) << narrow(iconName(question.icon));
+    EXPECT_EQ(question.buttonIds(), (std::vector<int>{IDYES, IDNO}));
+    EXPECT_EQ(question.defaultId(), IDNO);
+    EXPECT_TRUE(endsWith(question.text, L"에 저장한 설정으로 되돌립니다.\r\n\r\n그 뒤에 바뀐 설정은 사라집니다.\r\n\r\n"
+                                        L"되돌리시겠습니까?"))
+        << narrow(question.text);
+    question.answer(IDYES);
+    return answerOkUntil(program, report);
+  }
+  static void fullWipe(const Process& program, HWND main) {
+    mouseClick(child(main, L"레지스트리 삭제"), MouseButton::Left, MK_SHIFT);
+    answerQuick(waitQuickBox(program), IDYES);
+    answerOkUntil(program, kApp + L"의 전체레지스트리가 삭제 되었습니다");
+  }
+};
+
+TEST_F(RestorePoints, AFullWipeIsUndoneAndTheUndoUndoneInTurn) {
+  seedRichArea();
+  seedOutsideCodePage(false);
+  const auto before = regExport(settingsAreaKey(kApp));
+  ASSERT_TRUE(before);
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  fullWipe(program, main);
+  ASSERT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kApp)));
+
+  Dialog d = open(program, main);
+  auto lines = listItems(d.list);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(L"  전체 삭제     " + kApp), std::wstring::npos) << narrow(lines[0]);
+  EXPECT_EQ(listSelection(d.list), 0);
+  const auto boxes = undoSelected(program, d, kUndone);
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].text, kReminder);
+  EXPECT_EQ(boxes[1].title, kAppTitle);
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  expectOutsideCodePage(false);
+  EXPECT_EQ(getSetting(kNeighbour, L"환경설정", L"CSType"), L"9");
+
+  // The state the undo replaced is the newest point now, selected.
+  lines = listItems(d.list);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_NE(lines[0].find(L"  되돌리기      " + kApp), std::wstring::npos) << narrow(lines[0]);
+  EXPECT_EQ(listSelection(d.list), 0);
+  // The arrows move the selection; Enter undoes the one selected.
+  pressKey(d.list, VK_DOWN);
+  waitUntil([&] { return listSelection(d.list) == 1; }, L"the second line selected");
+  pressKey(d.list, VK_UP);
+  waitUntil([&] { return listSelection(d.list) == 0; }, L"the first line selected");
+  pressKey(d.list, VK_RETURN);
+  answerQuick(waitQuickBox(program), IDYES);
+  answerOkUntil(program, kUndone);
+  EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kApp))) << "the wiped state is back";
+  EXPECT_EQ(getSetting(kNeighbour, L"환경설정", L"CSType"), L"9");
+  EXPECT_EQ(listItems(d.list).size(), 3u);
+
+  pressKey(d.list, VK_ESCAPE);
+  waitGone(d.window);
+  EXPECT_TRUE(IsWindowEnabled(main));
+  EXPECT_TRUE(program.running());
+}
+
+TEST_F(RestorePoints, ARestoreIsUndoneAndTheUndoUndoneInTurn) {
+  seedRichArea();
+  seedOutsideCodePage(true);
+  const auto before = regExport(settingsAreaKey(kApp));
+  ASSERT_TRUE(before);
+  addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
+                                                       {L"#", L"환경설정"},
+                                                       {L"CSType", L"2"},
+                                                       {L"새 값", L"복원됨"},
+                                                       {L"#", L"새 섹션"},
+                                                       {L"N", L"V"},
+                                                       {L"&", kSecondApp},
+                                                       {L"#", L"S"},
+                                                       {L"K", L"V"}}));
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  click(main, L"환경설정 복원");
+  answerOkUntil(program, kRestoreDone);
+  const auto restored = regExport(settingsAreaKey(kApp));
+  ASSERT_EQ(getSetting(kSecondApp, L"S", L"K"), L"V");
+
+  Dialog d = open(program, main);
+  const auto lines = listItems(d.list);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(L"  환경설정 복원 " + kApp + L", " + kSecondApp), std::wstring::npos) << narrow(lines[0]);
+  undoSelected(program, d, kUndone);
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  expectOutsideCodePage(true);
+  EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, settingsKey(kSecondApp)));
+
+  undoSelected(program, d, kUndone);
+  EXPECT_EQ(exportDifference(restored, regExport(settingsAreaKey(kApp))), "");
+  EXPECT_EQ(getSetting(kSecondApp, L"S", L"K"), L"V");
+  EXPECT_EQ(getSetting(kNeighbour, L"환경설정", L"CSType"), L"9");
+}
+
+TEST_F(RestorePoints, ATamperedSnapshotIsRefusedAndWritesNothing) {
+  seedRichArea();
+  const auto before = regExport(settingsAreaKey(kApp));
+  ASSERT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Evil"));
+  // What the program would have saved, with a key outside the settings added.
+  const std::wstring area = L"HKEY_CURRENT_USER\\" + settingsKey(kApp);
+  const std::wstring text = L"Windows Registry Editor Version 5.00\r\n\r\n[-" + area + L"]\r\n\r\n[" + area +
+                            L"]\r\n\r\n[" + area + L"\\환경설정]\r\n\"CSType\"=\"7\"\r\n\r\n" +
+                            L"[HKEY_CURRENT_USER\\Software\\Evil]\r\n\"Run\"=\"evil.exe\"\r\n\r\n";
+  makeFolders(snapshotFolder());
+  std::string bytes = "\xFF\xFE";
+  for (wchar_t c : text) bytes += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  writeFile(snapshotFolder() + L"\\20991231_235959_999 전체삭제.reg", bytes);
+
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  Dialog d = open(program, main);
+  const auto lines = listItems(d.list);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find(L"(쓸 수 없는 파일)"), std::wstring::npos) << narrow(lines[0]);
+  pressKey(d.list, VK_RETURN);
+  MsgBox refusal = waitMessageBox(program);
+  EXPECT_EQ(refusal.title, kAppTitle);
+  EXPECT_EQ(refusal.icon, Icon::Warning) << narrow(iconName(refusal.icon));
+  EXPECT_TRUE(startsWith(refusal.text, L"이 복원 지점은 도움터가 저장한 그대로의 파일이 아니어서 되돌릴 수 없습니다."))
+      << narrow(refusal.text);
+  EXPECT_NE(refusal.text.find(L"HKEY_CURRENT_USER\\Software\\Evil"), std::wstring::npos) << narrow(refusal.text);
+  refusal.answer(IDOK);
+  EXPECT_TRUE(noMessageBoxWithin(program, 300)) << "no question after the refusal";
+  EXPECT_FALSE(regKeyExists(HKEY_CURRENT_USER, L"Software\\Evil"));
+  EXPECT_EQ(exportDifference(before, regExport(settingsAreaKey(kApp))), "");
+  EXPECT_EQ(snapshots.newSnapshots().size(), 1u) << "no snapshot of its own";
+  click(d.window, L"닫기(&C)");
+  waitGone(d.window);
+}
+
+// Run at 96 and at 144 DPI by run-e2e.sh: restore-points-empty-96.png,
+// restore-points-96.png and the same at 144.
+TEST_F(RestorePoints, Screenshot) {
+  seedRichArea();
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  const std::wstring dpi = std::to_wstring(environment().dpi);
+  Dialog d = open(program, main);
+  EXPECT_EQ(listItems(d.list), std::vector<std::wstring>{L"저장된 복원 지점이 없습니다."});
+  EXPECT_FALSE(IsWindowEnabled(child(d.window, L"되돌리기(&U)")));
+  screenshot(d.window, L"restore-points-empty-" + dpi);
+  pressKey(focusWindow(program), 'C', true);
+  waitGone(d.window);
+
+  fullWipe(program, main);
+  setSetting(kApp, L"환경설정", L"CSType", L"3");
+  mouseClick(child(main, L"레지스트리 삭제"), MouseButton::Left);
+  answerQuick(waitQuickBox(program), IDYES);
+  answerOkUntil(program, L"삭제되었습니다.");
+  d = open(program, main);
+  ASSERT_EQ(listItems(d.list).size(), 2u);
+  screenshot(d.window, L"restore-points-" + dpi);
+  pressKey(d.list, VK_ESCAPE);
+  waitGone(d.window);
+}
+
 }  // namespace
 }  // namespace e2e::settings
