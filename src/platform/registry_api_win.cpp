@@ -161,8 +161,8 @@ long Win32RegistryApi::createKeyW(RegHandle root, const std::wstring& path, RegH
 long Win32RegistryApi::setValueW(RegHandle key, const std::wstring& name, std::uint32_t type,
                                  const std::vector<std::uint8_t>& data) {
   if (data.size() > MAXDWORD) return ERROR_INVALID_PARAMETER;
-  return RegSetValueExW(toHkey(key), name.empty() ? nullptr : name.c_str(), 0, type, data.empty() ? nullptr : data.data(),
-                        static_cast<DWORD>(data.size()));
+  return RegSetValueExW(toHkey(key), name.empty() ? nullptr : name.c_str(), 0, type,
+                        data.empty() ? nullptr : data.data(), static_cast<DWORD>(data.size()));
 }
 
 long Win32RegistryApi::deleteKeyW(RegHandle root, const std::wstring& path) {

@@ -89,27 +89,26 @@ int main(int argc, char** argv) {
     b.insert(b.end(), {0, 0});
     return b;
   };
-  const doumteo::RegExport typicalSnapshot{
-      {area + L"벨토장부", area + L"새 제품"},
-      {{area + L"벨토장부", {{L"", doumteo::reg::kSz, text(L"기본값")}}},
-       {area + L"벨토장부\\환경설정",
-        {{L"경로 \"따옴표\"", doumteo::reg::kSz, text(L"C:\\자료\\db.mdb")},
-         {L"숫자", doumteo::reg::kDword, {1, 2, 3, 4}},
-         {L"이진", doumteo::reg::kBinary, std::vector<std::uint8_t>(60, 0xAB)},
-         {L"여러 줄", doumteo::reg::kMultiSz, {0x61, 0, 0, 0, 0, 0}}}},
-       {area + L"벨토장부\\환경설정\\하위", {}}}};
+  const doumteo::RegExport typicalSnapshot{{area + L"벨토장부", area + L"새 제품"},
+                                           {{area + L"벨토장부", {{L"", doumteo::reg::kSz, text(L"기본값")}}},
+                                            {area + L"벨토장부\\환경설정",
+                                             {{L"경로 \"따옴표\"", doumteo::reg::kSz, text(L"C:\\자료\\db.mdb")},
+                                              {L"숫자", doumteo::reg::kDword, {1, 2, 3, 4}},
+                                              {L"이진", doumteo::reg::kBinary, std::vector<std::uint8_t>(60, 0xAB)},
+                                              {L"여러 줄", doumteo::reg::kMultiSz, {0x61, 0, 0, 0, 0, 0}}}},
+                                            {area + L"벨토장부\\환경설정\\하위", {}}}};
   write(snapshots / "typical", raw(doumteo::regFileBytes(doumteo::exportText(typicalSnapshot))));
   write(snapshots / "absent_area", raw(doumteo::regFileBytes(doumteo::exportText({{area + L"A"}, {}}))));
-  write(snapshots / "text_mode",
-        std::string(1, '\1') + "Windows Registry Editor Version 5.00\r\n\r\n"
-                                "[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A]\r\n\r\n"
-                                "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A]\r\n"
-                                "\"n\"=\"v\"\r\n@=dword:00000001\r\n\"h\"=hex(2):41,00,\\\r\n  00,00\r\n\r\n"
-                                "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A\\B]\r\n\r\n");
-  write(snapshots / "tampered",
-        std::string(1, '\1') + "Windows Registry Editor Version 5.00\r\n\r\n"
-                                "[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A]\r\n\r\n"
-                                "[HKEY_CURRENT_USER\\Software\\Evil]\r\n\"n\"=\"v\"\r\n\r\n");
+  write(snapshots / "text_mode", std::string(1, '\1') +
+                                     "Windows Registry Editor Version 5.00\r\n\r\n"
+                                     "[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A]\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A]\r\n"
+                                     "\"n\"=\"v\"\r\n@=dword:00000001\r\n\"h\"=hex(2):41,00,\\\r\n  00,00\r\n\r\n"
+                                     "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A\\B]\r\n\r\n");
+  write(snapshots / "tampered", std::string(1, '\1') +
+                                    "Windows Registry Editor Version 5.00\r\n\r\n"
+                                    "[-HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\A]\r\n\r\n"
+                                    "[HKEY_CURRENT_USER\\Software\\Evil]\r\n\"n\"=\"v\"\r\n\r\n");
 
   write(decoders / "group", raw("QUJD"));
   write(decoders / "pads", raw("QQ==QUI=QUJD"));

@@ -101,8 +101,8 @@ bool fakeHoldsExactly(const doumteo::RegExport& content) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
-  const std::string bytes = data[0] & 1 ? fileOfText(data + 1, size - 1)
-                                        : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
+  const std::string bytes =
+      data[0] & 1 ? fileOfText(data + 1, size - 1) : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
   const auto read = doumteo::readSnapshotFile(bytes);
   if (!read.content) {
     check(!read.refusal.empty());

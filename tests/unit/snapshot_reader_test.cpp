@@ -25,23 +25,22 @@ TEST(SnapshotReader, TakesBackWhatTheExportWrites) {
   std::vector<std::uint8_t> blob(200);
   for (std::size_t i = 0; i < blob.size(); ++i) blob[i] = static_cast<std::uint8_t>(i * 13);
   const std::wstring second = kRoot + L"\\새 제품";
-  const RegExport content{
-      {kArea, second, kRoot + L"\\없던 제품"},
-      {{kArea, {{L"", reg::kSz, sz(L"기본값")}}},
-       {kArea + L"\\환경설정",
-        {{L"경로 \"따옴표\"", reg::kSz, sz(L"C:\\자료\\ \"인용\" 끝\\")},
-         {L"역\\슬래시", reg::kSz, sz(L"")},
-         {L"숫자", reg::kDword, {0x78, 0x56, 0x34, 0x12}},
-         {L"짧은 숫자", reg::kDword, {1, 2}},
-         {L"이진", reg::kBinary, blob},
-         {L"확장", reg::kExpandSz, sz(L"%LOCALAPPDATA%\\벨토")},
-         {L"여러 줄", reg::kMultiSz, {0x61, 0, 0, 0, 0x62, 0, 0, 0, 0, 0}},
-         {L"줄바꿈", reg::kSz, sz(L"첫째\r\n둘째")},
-         {L"끝없음", reg::kSz, {0x61, 0}},
-         {L"없음", reg::kNone, {}},
-         {L"큰 수", reg::kQword, {1, 2, 3, 4, 5, 6, 7, 8}}}},
-       {kArea + L"\\환경설정\\하위 [키]", {}},
-       {second, {{L"N", reg::kSz, sz(L"V")}}}}};
+  const RegExport content{{kArea, second, kRoot + L"\\없던 제품"},
+                          {{kArea, {{L"", reg::kSz, sz(L"기본값")}}},
+                           {kArea + L"\\환경설정",
+                            {{L"경로 \"따옴표\"", reg::kSz, sz(L"C:\\자료\\ \"인용\" 끝\\")},
+                             {L"역\\슬래시", reg::kSz, sz(L"")},
+                             {L"숫자", reg::kDword, {0x78, 0x56, 0x34, 0x12}},
+                             {L"짧은 숫자", reg::kDword, {1, 2}},
+                             {L"이진", reg::kBinary, blob},
+                             {L"확장", reg::kExpandSz, sz(L"%LOCALAPPDATA%\\벨토")},
+                             {L"여러 줄", reg::kMultiSz, {0x61, 0, 0, 0, 0x62, 0, 0, 0, 0, 0}},
+                             {L"줄바꿈", reg::kSz, sz(L"첫째\r\n둘째")},
+                             {L"끝없음", reg::kSz, {0x61, 0}},
+                             {L"없음", reg::kNone, {}},
+                             {L"큰 수", reg::kQword, {1, 2, 3, 4, 5, 6, 7, 8}}}},
+                           {kArea + L"\\환경설정\\하위 [키]", {}},
+                           {second, {{L"N", reg::kSz, sz(L"V")}}}}};
   const std::wstring text = exportText(content);
   const auto read = readSnapshotText(text);
   EXPECT_EQ(read.refusal, L"");
@@ -51,8 +50,9 @@ TEST(SnapshotReader, TakesBackWhatTheExportWrites) {
 
   // The root in other letter case is the same key; the content names it as
   // the export does.
-  const auto folded = readSnapshotText(kHead + L"[-hkey_current_user\\software\\vb and vba program settings\\A]\r\n\r\n" +
-                                       L"[HKEY_CURRENT_USER\\SOFTWARE\\VB AND VBA PROGRAM SETTINGS\\A]\r\n\r\n");
+  const auto folded =
+      readSnapshotText(kHead + L"[-hkey_current_user\\software\\vb and vba program settings\\A]\r\n\r\n" +
+                       L"[HKEY_CURRENT_USER\\SOFTWARE\\VB AND VBA PROGRAM SETTINGS\\A]\r\n\r\n");
   ASSERT_TRUE(folded.content) << folded.refusal;
   EXPECT_EQ(folded.content->removed, std::vector<std::wstring>{kRoot + L"\\A"});
   EXPECT_EQ(folded.content->keys[0].path, kRoot + L"\\A");

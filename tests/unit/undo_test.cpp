@@ -106,7 +106,8 @@ TEST_F(Undo, ATamperedOrOversizedFileIsRefusedWhole) {
   fullWipe();
   const auto wiped = registry();
   const std::wstring evil = L"Windows Registry Editor Version 5.00\r\n\r\n[-" + kAreaPath + L"\\VeltoBook]\r\n\r\n[" +
-                            kAreaPath + L"\\VeltoBook]\r\n\"CSType\"=\"2\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Evil]\r\n\r\n";
+                            kAreaPath +
+                            L"\\VeltoBook]\r\n\"CSType\"=\"2\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Evil]\r\n\r\n";
   const std::wstring name = L"20240101_000000_000 전체삭제.reg";
   env.files.files[kFolder + L"\\" + name].content = regFileBytes(evil);
   const auto points = listRestorePoints(env.services());

@@ -253,8 +253,9 @@ class RestorePoints : public Snapshot {
     EXPECT_EQ(question.icon, Icon::Question) << narrow(iconName(question.icon));
     EXPECT_EQ(question.buttonIds(), (std::vector<int>{IDYES, IDNO}));
     EXPECT_EQ(question.defaultId(), IDNO);
-    EXPECT_TRUE(endsWith(question.text, L"에 저장한 설정으로 되돌립니다.\r\n\r\n그 뒤에 바뀐 설정은 사라집니다.\r\n\r\n"
-                                        L"되돌리시겠습니까?"))
+    EXPECT_TRUE(endsWith(question.text,
+                         L"에 저장한 설정으로 되돌립니다.\r\n\r\n그 뒤에 바뀐 설정은 사라집니다.\r\n\r\n"
+                         L"되돌리시겠습니까?"))
         << narrow(question.text);
     question.answer(IDYES);
     return answerOkUntil(program, report);

@@ -93,7 +93,8 @@ TEST(UndoWin, NamesAndTextsOutsideTheCodePageComeBackExactly) {
   const DWORD other = 9;
   RegSetValueExW(section, L"숫자", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&other), sizeof other);
   RegCloseKey(section);
-  EXPECT_EQ(snapshotDifferences(api, content), std::vector<std::wstring>{L"다른 값: " + area + L"\\구역 " + odd + L"\\숫자"});
+  EXPECT_EQ(snapshotDifferences(api, content),
+            std::vector<std::wstring>{L"다른 값: " + area + L"\\구역 " + odd + L"\\숫자"});
   EXPECT_EQ(RegDeleteTreeW(HKEY_CURRENT_USER, relative.c_str()), ERROR_SUCCESS);
 }
 
