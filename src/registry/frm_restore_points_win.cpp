@@ -1,5 +1,7 @@
 #include "registry/frm_restore_points_win.h"
 
+#include <algorithm>
+
 namespace doumteo {
 
 using ui::Font;
@@ -20,10 +22,10 @@ FrmRestorePoints::FrmRestorePoints(const Services& services, const ProductProfil
 
 void FrmRestorePoints::onLoad() {
   SendMessageW(btnUndo_.hwnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
-  refill();
+  refill(0);
 }
 
-void FrmRestorePoints::refill() {
+void FrmRestorePoints::refill(int select) {
   points_ = listRestorePoints(services_);
   std::vector<std::wstring> lines;
   for (const auto& p : points_) lines.push_back(restorePointLine(p));
@@ -36,7 +38,7 @@ void FrmRestorePoints::refill() {
   }
   lstPoints_.setEnabled(true);
   btnUndo_.setEnabled(true);
-  lstPoints_.fill(lines, 0);
+  lstPoints_.fill(lines, std::min(select, static_cast<int>(lines.size()) - 1));
   lstPoints_.focus();
 }
 
@@ -44,10 +46,9 @@ void FrmRestorePoints::undoSelected() {
   const int i = lstPoints_.selectedIndex();
   if (i < 0 || static_cast<std::size_t>(i) >= points_.size()) return;
   const RestorePoint point = points_[static_cast<std::size_t>(i)];
-  if (UndoRestorePoint(services_, profile_, point))
-    refill();
-  else
-    lstPoints_.focus();
+  // After an undo its own point is the newest; after a refusal the folder
+  // is listed again all the same (the file may be gone), on the same line.
+  refill(UndoRestorePoint(services_, profile_, point) ? 0 : i);
 }
 
 void FrmRestorePoints::onOk() {

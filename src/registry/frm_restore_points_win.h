@@ -20,7 +20,8 @@ class FrmRestorePoints final : public ui::Form {
   void onCancel() override { close(); }
 
  private:
-  void refill();
+  // Lists the folder anew and selects the line at select (the last when fewer).
+  void refill(int select);
   void undoSelected();
   const Services& services_;
   const ProductProfile& profile_;

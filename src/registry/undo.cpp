@@ -241,9 +241,14 @@ bool UndoRestorePoint(const Services& s, const ProductProfile& profile, const Re
     }
     content = std::move(*read.content);
   } catch (const Failure& f) {
-    const std::wstring reason = f.number == err::kOverflow ? L"파일이 64 MB보다 큽니다" : failureInWords(f);
-    show(s, file.empty() ? L"복원 지점 폴더를 찾을 수 없습니다 (" + reason + L")" : refusalText(file, reason, 0),
-         MsgIcon::Exclamation);
+    if (f.number == err::kOverflow) {
+      show(s, refusalText(file, L"파일이 64 MB보다 큽니다", 0), MsgIcon::Exclamation);
+    } else {
+      std::wstring text =
+          L"복원 지점 파일을 읽지 못했습니다. 아무것도 바꾸지 않았습니다.\r\n\r\n이유: " + failureInWords(f);
+      if (!file.empty()) text += L"\r\n파일: " + file;
+      show(s, text, MsgIcon::Exclamation);
+    }
     return false;
   }
   if (!s.registry.hasWideReading() || !s.registry.hasWideWriting()) {

@@ -163,6 +163,20 @@ TEST_F(Undo, APortWithoutWideWritingChangesNothing) {
   EXPECT_EQ(registry(), wiped);
 }
 
+TEST_F(Undo, AFileGoneSinceTheListingIsReportedAsNotRead) {
+  fullWipe();
+  const auto wiped = registry();
+  const RestorePoint point = listRestorePoints(env.services()).at(0);
+  env.files.files.erase(kFolder + L"\\" + point.fileName);
+  EXPECT_FALSE(undo(point));
+  ASSERT_EQ(env.messages.shown.size(), 1u);
+  EXPECT_EQ(env.messages.shown[0].text,
+            L"복원 지점 파일을 읽지 못했습니다. 아무것도 바꾸지 않았습니다.\r\n\r\n"
+            L"이유: 파일을 찾을 수 없습니다 (Error 53: File not found)\r\n파일: " +
+                kFolder + L"\\" + point.fileName);
+  EXPECT_EQ(registry(), wiped);
+}
+
 TEST_F(Undo, NoFolderListsNothing) {
   EXPECT_TRUE(listRestorePoints(env.services()).empty());
   env.files.localAppData.clear();
