@@ -45,7 +45,7 @@ inline constexpr RegHandle kHkeyLocalMachine = 0x80000002u;
 inline constexpr RegHandle kHkeyUsers = 0x80000003u;
 inline constexpr std::uint32_t kNone = 0, kSz = 1, kExpandSz = 2, kBinary = 3, kDword = 4, kDwordBigEndian = 5,
                                kLink = 6, kMultiSz = 7, kQword = 11;
-inline constexpr std::uint32_t kKeyAllAccess = 0xF003F, kKeyQueryValue = 0x1;
+inline constexpr std::uint32_t kKeyAllAccess = 0xF003F, kKeyQueryValue = 0x1, kKeyRead = 0x20019;
 inline constexpr long kSuccess = 0, kFileNotFound = 2, kMoreData = 234, kNoMoreItems = 259;
 inline constexpr long kCallNotImplemented = 120;
 }  // namespace reg

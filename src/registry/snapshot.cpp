@@ -12,8 +12,6 @@ namespace doumteo {
 
 namespace {
 
-constexpr wchar_t kCurrentUserName[] = L"HKEY_CURRENT_USER";
-constexpr std::uint32_t kKeyRead = 0x20019;
 // regedit breaks hex data after the comma that reaches this column.
 constexpr std::size_t kHexLineWidth = 77;
 constexpr std::size_t kValueNameBuffer = 32768;  // 16383 characters, double-byte
@@ -77,8 +75,6 @@ std::wstring valueLine(const SnapshotValue& v) {
 
 [[noreturn]] void failRegistry(long code) { throw Failure(static_cast<int>(code), L"Registry error"); }
 
-bool isTextType(std::uint32_t type) { return type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz; }
-
 std::vector<std::uint8_t> valueData(RegistryApi& api, RegHandle h, const std::optional<std::string>& name,
                                     std::uint32_t& type) {
   // The value may grow between the two calls; a few tries settle it.
@@ -99,7 +95,7 @@ std::vector<std::uint8_t> valueData(RegistryApi& api, RegHandle h, const std::op
 void readTree(RegistryApi& api, const std::string& ansiPath, const std::wstring& fullPath,
               std::vector<SnapshotKey>& out) {
   RegHandle raw = 0;
-  if (long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
+  if (long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, reg::kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
   const RegKey key(api, raw);
 
   SnapshotKey snapshot{fullPath, {}};
@@ -159,7 +155,7 @@ void readTreeWide(RegistryApi& api, const RegKey& key, const std::wstring& fullP
   }
   for (const auto& child : children) {
     RegHandle raw = 0;
-    if (long rc = api.openKeyW(key.get(), child, kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
+    if (long rc = api.openKeyW(key.get(), child, reg::kKeyRead, raw); rc != reg::kSuccess) failRegistry(rc);
     readTreeWide(api, RegKey(api, raw), fullPath + L"\\" + child, out);
   }
 }
@@ -269,7 +265,7 @@ std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& 
   const std::wstring path = std::wstring(kSettingsRootW) + L"\\" + app;
   if (api.hasWideReading()) {
     RegHandle area = 0;
-    const long rc = api.openKeyW(reg::kHkeyCurrentUser, path, kKeyRead, area);
+    const long rc = api.openKeyW(reg::kHkeyCurrentUser, path, reg::kKeyRead, area);
     if (rc == reg::kFileNotFound) return {};
     if (rc != reg::kSuccess) failRegistry(rc);
     std::vector<SnapshotKey> keys;
@@ -279,7 +275,7 @@ std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& 
   const std::string ansiPath = toAnsi(path);
   {
     RegHandle probe = 0;
-    const long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, kKeyRead, probe);
+    const long rc = api.openKey(reg::kHkeyCurrentUser, ansiPath, reg::kKeyRead, probe);
     if (rc == reg::kFileNotFound) return {};
     if (rc != reg::kSuccess) failRegistry(rc);
     const RegKey closeIt(api, probe);

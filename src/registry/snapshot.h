@@ -39,6 +39,13 @@ struct RegExport {
 };
 
 inline constexpr wchar_t kRegExportHeader[] = L"Windows Registry Editor Version 5.00";
+// The root of every settings area, as an export names it.
+inline constexpr wchar_t kCurrentUserName[] = L"HKEY_CURRENT_USER";
+
+// REG_SZ, REG_EXPAND_SZ and REG_MULTI_SZ: the types whose data is text.
+constexpr bool isTextType(std::uint32_t type) {
+  return type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz;
+}
 
 // The export text regedit reads, lines ending in CR LF; keys and values are
 // written as regedit itself writes them. (A text value stored without its

@@ -11,7 +11,6 @@ namespace doumteo {
 
 namespace {
 
-constexpr wchar_t kCurrentUser[] = L"HKEY_CURRENT_USER";
 constexpr std::size_t kMaxValueName = 16383;  // UTF-16 units
 // Where a long path is shown in a refusal, its start is enough to find it.
 constexpr std::size_t kShownPath = 160;
@@ -44,7 +43,7 @@ struct AreaPath {
 };
 
 std::optional<AreaPath> splitAreaPath(const std::wstring& path) {
-  const std::wstring root = std::wstring(kCurrentUser) + L"\\" + kSettingsRootW + L"\\";
+  const std::wstring root = std::wstring(kCurrentUserName) + L"\\" + kSettingsRootW + L"\\";
   if (!startsWithFolded(path, root)) return std::nullopt;
   std::vector<std::wstring> names;
   for (std::size_t start = root.size();;) {

@@ -13,8 +13,6 @@ namespace doumteo {
 
 namespace {
 
-constexpr std::uint32_t kKeyRead = 0x20019;
-constexpr wchar_t kCurrentUserPrefix[] = L"HKEY_CURRENT_USER\\";
 // A report names this many settings; the rest are counted.
 constexpr std::size_t kReportedLines = 10;
 // The action column of the list, in the width of a fixed-pitch font.
@@ -40,10 +38,11 @@ std::size_t columns(const std::wstring& text) {
   return n;
 }
 
-std::wstring relativePath(const std::wstring& fullPath) { return fullPath.substr(std::size(kCurrentUserPrefix) - 1); }
+// Below HKEY_CURRENT_USER, as the port takes it.
+std::wstring relativePath(const std::wstring& fullPath) { return fullPath.substr(std::size(kCurrentUserName)); }
 
 bool insideSettings(const std::wstring& fullPath) {
-  const std::wstring root = std::wstring(kCurrentUserPrefix) + kSettingsRootW + L"\\";
+  const std::wstring root = std::wstring(kCurrentUserName) + L"\\" + kSettingsRootW + L"\\";
   return fullPath.size() > root.size() && fullPath.compare(0, root.size(), root) == 0;
 }
 
@@ -55,30 +54,27 @@ std::wstring valuePath(const std::wstring& key, const std::wstring& name) {
 
 // Removes the key at path (below HKEY_CURRENT_USER) with all below it.
 void deleteTree(RegistryApi& api, const std::wstring& path, std::vector<std::wstring>& problems) {
+  auto failed = [&](long rc) {
+    problems.push_back(L"지우지 못한 키: " + std::wstring(kCurrentUserName) + L"\\" + path + codeText(rc));
+  };
   std::vector<std::wstring> children;
   {
     RegHandle raw = 0;
-    const long rc = api.openKeyW(reg::kHkeyCurrentUser, path, kKeyRead, raw);
+    const long rc = api.openKeyW(reg::kHkeyCurrentUser, path, reg::kKeyRead, raw);
     if (rc == reg::kFileNotFound) return;
-    if (rc != reg::kSuccess) {
-      problems.push_back(L"지우지 못한 키: " + std::wstring(kCurrentUserPrefix) + path + codeText(rc));
-      return;
-    }
+    if (rc != reg::kSuccess) return failed(rc);
     const RegKey key(api, raw);
     for (std::uint32_t i = 0;; ++i) {
       std::wstring name;
       const long erc = api.enumKeyW(key.get(), i, name);
       if (erc == reg::kNoMoreItems) break;
-      if (erc != reg::kSuccess) {
-        problems.push_back(L"지우지 못한 키: " + std::wstring(kCurrentUserPrefix) + path + codeText(erc));
-        return;
-      }
+      if (erc != reg::kSuccess) return failed(erc);
       children.push_back(std::move(name));
     }
   }
   for (const auto& child : children) deleteTree(api, path + L"\\" + child, problems);
   if (const long rc = api.deleteKeyW(reg::kHkeyCurrentUser, path); rc != reg::kSuccess && rc != reg::kFileNotFound)
-    problems.push_back(L"지우지 못한 키: " + std::wstring(kCurrentUserPrefix) + path + codeText(rc));
+    failed(rc);
 }
 
 struct KeyView {
@@ -102,7 +98,7 @@ std::map<std::wstring, KeyView> byFoldedPath(const std::vector<SnapshotKey>& key
 bool sameValue(const SnapshotValue& now, const SnapshotValue& wanted) {
   if (now.type != wanted.type) return false;
   if (now.data == wanted.data) return true;
-  const bool text = now.type == reg::kSz || now.type == reg::kExpandSz || now.type == reg::kMultiSz;
+  const bool text = isTextType(now.type);
   const auto& w = wanted.data;
   const bool unterminated = w.size() % 2 == 0 && (w.size() < 2 || w[w.size() - 1] || w[w.size() - 2]);
   return text && unterminated && now.data.size() == w.size() + 2 && std::equal(w.begin(), w.end(), now.data.begin()) &&

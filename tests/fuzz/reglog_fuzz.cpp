@@ -3,61 +3,17 @@
 // into a section key HKCU\<settings root>\<app>\<section>.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
 #include "fakes/fakes.h"
 #include "platform/settings_store.h"
 #include "registry/reg_log.h"
+#include "settings_walker.h"
 #include "support/backup_encoder.h"
 
 namespace {
 
-using doumteo::RegHandle;
-namespace reg = doumteo::reg;
-
-void check(bool ok) {
-  if (!ok) std::abort();
-}
-
-bool sameAscii(std::string a, std::string b) {
-  return doumteo::fakes::lower(std::move(a)) == doumteo::fakes::lower(std::move(b));
-}
-
-class Walker {
- public:
-  explicit Walker(doumteo::fakes::FakeRegistry& r) : registry_(r) {}
-
-  // Depth 0 is the root; values may sit only at depth 4 (a section key).
-  void walk(RegHandle root, const std::string& path, int depth) {
-    RegHandle key = 0;
-    check(registry_.openKey(root, path, reg::kKeyAllAccess, key) == reg::kSuccess);
-    std::uint32_t length = static_cast<std::uint32_t>(name_.size());
-    const long firstValue = registry_.enumValue(key, 0, name_.data(), length);
-    check(firstValue == reg::kNoMoreItems || (root == reg::kHkeyCurrentUser && depth == 4));
-    for (std::uint32_t i = 0;;) {
-      const long rc = registry_.enumKey(key, i, name_.data(), static_cast<std::uint32_t>(name_.size()));
-      if (rc == reg::kNoMoreItems) break;
-      if (rc == reg::kMoreData) {
-        name_.resize(name_.size() * 2);
-        continue;
-      }
-      check(rc == reg::kSuccess);
-      ++i;
-      const std::string child(name_.c_str());
-      check(!child.empty());
-      check(root == reg::kHkeyCurrentUser && depth < 4);
-      if (depth == 0) check(sameAscii(child, "Software"));
-      if (depth == 1) check(sameAscii(child, "VB and VBA Program Settings"));
-      walk(root, path.empty() ? child : path + "\\" + child, depth + 1);
-    }
-    check(registry_.closeKey(key) == reg::kSuccess);
-  }
-
- private:
-  doumteo::fakes::FakeRegistry& registry_;
-  std::string name_ = std::string(256, '\0');
-};
+using doumteo::fuzzing::check;
 
 // Mode 1: the rest is a settings text to be written as a valid file, so that
 // the records themselves get explored; an ASCII byte is a character, any other
@@ -87,9 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       encoded ? encodedFile(data + 1, size - 1) : std::string(reinterpret_cast<const char*>(data) + 1, size - 1);
   check(doumteo::RegLogRead(env.services(), path));
   check(env.registry.openHandles() == 0);
-  Walker walker(env.registry);
-  for (RegHandle root : {reg::kHkeyClassesRoot, reg::kHkeyCurrentUser, reg::kHkeyLocalMachine, reg::kHkeyUsers})
-    walker.walk(root, "", 0);
+  // Values only in a section key, and no key below one.
+  doumteo::fuzzing::SettingsWalker(env.registry, 4, 4).walkAll();
   check(env.registry.openHandles() == 0);
   return 0;
 }

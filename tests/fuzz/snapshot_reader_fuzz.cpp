@@ -5,26 +5,19 @@
 // HKCU\<settings root>\<app>, leaves no key open and reads back as the file.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 
+#include "common/text.h"
 #include "fakes/fake_registry.h"
 #include "registry/snapshot.h"
 #include "registry/snapshot_reader.h"
 #include "registry/undo.h"
+#include "settings_walker.h"
 
 namespace {
 
-using doumteo::RegHandle;
+using doumteo::fuzzing::check;
 namespace reg = doumteo::reg;
-
-void check(bool ok) {
-  if (!ok) std::abort();
-}
-
-bool sameAscii(std::string a, std::string b) {
-  return doumteo::fakes::lower(std::move(a)) == doumteo::fakes::lower(std::move(b));
-}
 
 // Written here, not borrowed from the reader: the path of a key in an area.
 bool inArea(const std::wstring& path) {
@@ -38,34 +31,6 @@ bool inArea(const std::wstring& path) {
     if (end == std::wstring::npos) return true;
     start = end + 1;
   }
-}
-
-// Depth 0 is a root; keys below HKCU\Software\VB and VBA Program Settings
-// only, values only at depth 3 (an application's key) and below.
-void walk(doumteo::fakes::FakeRegistry& r, RegHandle root, const std::string& path, int depth) {
-  RegHandle key = 0;
-  check(r.openKey(root, path, reg::kKeyAllAccess, key) == reg::kSuccess);
-  std::string name(256, '\0');
-  std::uint32_t length = static_cast<std::uint32_t>(name.size());
-  const long firstValue = r.enumValue(key, 0, name.data(), length);
-  check(firstValue == reg::kNoMoreItems || firstValue == reg::kMoreData || depth >= 3);
-  for (std::uint32_t i = 0;;) {
-    const long rc = r.enumKey(key, i, name.data(), static_cast<std::uint32_t>(name.size()));
-    if (rc == reg::kNoMoreItems) break;
-    if (rc == reg::kMoreData) {
-      name.resize(name.size() * 2);
-      continue;
-    }
-    check(rc == reg::kSuccess);
-    ++i;
-    const std::string child(name.c_str());
-    check(!child.empty());
-    check(root == reg::kHkeyCurrentUser);
-    if (depth == 0) check(sameAscii(child, "Software"));
-    if (depth == 1) check(sameAscii(child, "VB and VBA Program Settings"));
-    walk(r, root, path.empty() ? child : path + "\\" + child, depth + 1);
-  }
-  check(r.closeKey(key) == reg::kSuccess);
 }
 
 // Mode 1: the rest is text; an ASCII byte is a character, any other byte
@@ -120,11 +85,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   registry.putText(reg::kHkeyCurrentUser, "Software\\VB and VBA Program Settings\\Neighbour\\S", "N", "V");
   const auto problems = doumteo::applySnapshot(registry, content);
   check(registry.openHandles() == 0);
-  for (RegHandle root : {reg::kHkeyClassesRoot, reg::kHkeyCurrentUser, reg::kHkeyLocalMachine, reg::kHkeyUsers})
-    walk(registry, root, "", 0);
+  // Values from an application's key down, keys at any depth below it.
+  doumteo::fuzzing::SettingsWalker(registry, 3, 1 << 30).walkAll();
   bool neighbourRemoved = false;
   for (const auto& app : doumteo::snapshotApplications(content))
-    neighbourRemoved |= sameAscii(std::string(app.begin(), app.end()), "Neighbour") && app.size() == 9;
+    neighbourRemoved |= doumteo::equalsIgnoringAsciiCase(app, L"Neighbour");
   if (!neighbourRemoved)
     check(registry.text(reg::kHkeyCurrentUser, "Software\\VB and VBA Program Settings\\Neighbour\\S", "N") ==
           std::optional<std::string>("V"));

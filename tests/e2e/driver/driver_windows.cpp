@@ -151,34 +151,27 @@ void typeText(HWND edit, const std::wstring& text) {
   for (wchar_t c : text) PostMessageW(edit, WM_CHAR, c, 1);
 }
 
-std::vector<std::wstring> comboItems(HWND combo) {
+namespace {
+// The lines of a combo box or a list box, through that control's messages.
+std::vector<std::wstring> itemsOf(HWND control, UINT count, UINT textLength, UINT text) {
   std::vector<std::wstring> items;
-  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(combo, CB_GETLBTEXTLEN, static_cast<WPARAM>(i), 0);
+  const LRESULT n = SendMessageW(control, count, 0, 0);
+  for (LRESULT i = 0; i < n; ++i) {
+    const LRESULT length = SendMessageW(control, textLength, static_cast<WPARAM>(i), 0);
     std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const LRESULT got =
-        SendMessageW(combo, CB_GETLBTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
+    const LRESULT got = SendMessageW(control, text, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
     item.resize(static_cast<size_t>(got > 0 ? got : 0));
     items.push_back(item);
   }
   return items;
 }
+}  // namespace
+
+std::vector<std::wstring> comboItems(HWND combo) { return itemsOf(combo, CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT); }
 
 int comboSelection(HWND combo) { return static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0)); }
 
-std::vector<std::wstring> listItems(HWND list) {
-  std::vector<std::wstring> items;
-  const LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
-  for (LRESULT i = 0; i < count; ++i) {
-    const LRESULT length = SendMessageW(list, LB_GETTEXTLEN, static_cast<WPARAM>(i), 0);
-    std::wstring item(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
-    const LRESULT got = SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(item.data()));
-    item.resize(static_cast<size_t>(got > 0 ? got : 0));
-    items.push_back(item);
-  }
-  return items;
-}
+std::vector<std::wstring> listItems(HWND list) { return itemsOf(list, LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT); }
 
 int listSelection(HWND list) {
   const LRESULT i = SendMessageW(list, LB_GETCURSEL, 0, 0);

@@ -72,6 +72,18 @@ void expectOutsideCodePage(bool withSection) {
 
 class Snapshot : public SettingsScenario {
  protected:
+  // A backup that changes the product's area and creates a second one.
+  void addRestoreBackup() const {
+    addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
+                                                         {L"#", L"환경설정"},
+                                                         {L"CSType", L"2"},
+                                                         {L"새 값", L"복원됨"},
+                                                         {L"#", L"새 섹션"},
+                                                         {L"N", L"V"},
+                                                         {L"&", kSecondApp},
+                                                         {L"#", L"S"},
+                                                         {L"K", L"V"}}));
+  }
   // The one snapshot this scenario made, with its action in the name.
   std::wstring onlyNewSnapshot(const std::wstring& action) {
     const auto added = snapshots.newSnapshots();
@@ -114,15 +126,7 @@ TEST_F(Snapshot, RestoreIsUndoneByImportingItsSnapshot) {
   seedOutsideCodePage(true);
   const auto before = regExport(settingsAreaKey(kApp));
   ASSERT_TRUE(before);
-  addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
-                                                       {L"#", L"환경설정"},
-                                                       {L"CSType", L"2"},
-                                                       {L"새 값", L"복원됨"},
-                                                       {L"#", L"새 섹션"},
-                                                       {L"N", L"V"},
-                                                       {L"&", kSecondApp},
-                                                       {L"#", L"S"},
-                                                       {L"K", L"V"}}));
+  addRestoreBackup();
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
   click(main, L"환경설정 복원");
@@ -321,15 +325,7 @@ TEST_F(RestorePoints, ARestoreIsUndoneAndTheUndoUndoneInTurn) {
   seedOutsideCodePage(true);
   const auto before = regExport(settingsAreaKey(kApp));
   ASSERT_TRUE(before);
-  addBackup(L"환경설정_20240105_1230.mdb", backupFile({{L"&", kApp},
-                                                       {L"#", L"환경설정"},
-                                                       {L"CSType", L"2"},
-                                                       {L"새 값", L"복원됨"},
-                                                       {L"#", L"새 섹션"},
-                                                       {L"N", L"V"},
-                                                       {L"&", kSecondApp},
-                                                       {L"#", L"S"},
-                                                       {L"K", L"V"}}));
+  addRestoreBackup();
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
   click(main, L"환경설정 복원");
