@@ -4,13 +4,18 @@
 # needs a display for them. WINEPREFIX names the prefix; it must not be one
 # that a program without a display uses at the same time, since the prefix's
 # desktop takes the display of whoever starts it.
-# Usage: run-on-display.sh PROGRAM [args]
+# Usage: [DOUMTEO_LOGPIXELS=DPI] run-on-display.sh PROGRAM [args]
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 
 if [[ "${1:-}" == --inner ]]; then
   shift
   source "$here/../scripts/wine-env"
+  # DOUMTEO_LOGPIXELS runs the program at that DPI; Wine reads it at start.
+  if [[ -n "${DOUMTEO_LOGPIXELS:-}" ]]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$DOUMTEO_LOGPIXELS" /f >/dev/null
+    wineserver -w
+  fi
   rc=0
   wine "$@" || rc=$?
   timeout 60 wineserver -w || wineserver -k

@@ -1,6 +1,7 @@
 #include "dialogs/frm_zoom_image_win.h"
 
 #include "dialogs/zoom_layout.h"
+#include "platform/dpi_win.h"
 #include "resource_ids.h"
 #include "ui/picture_win.h"
 
@@ -17,8 +18,8 @@ SIZE pictureBoxSize(HWND box, HBITMAP picture) {
   if (picture && GetObjectW(picture, sizeof bm, &bm)) {
     const UINT dpi = ui::windowDpi(box);
     r = RECT{0, 0, MulDiv(bm.bmWidth, static_cast<int>(dpi), 96), MulDiv(bm.bmHeight, static_cast<int>(dpi), 96)};
-    AdjustWindowRectExForDpi(&r, static_cast<DWORD>(GetWindowLongW(box, GWL_STYLE)), FALSE,
-                             static_cast<DWORD>(GetWindowLongW(box, GWL_EXSTYLE)), dpi);
+    dpi::adjustWindowRect(r, static_cast<DWORD>(GetWindowLongW(box, GWL_STYLE)),
+                          static_cast<DWORD>(GetWindowLongW(box, GWL_EXSTYLE)), dpi);
   } else {
     GetWindowRect(box, &r);
   }

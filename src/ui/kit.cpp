@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/dpi_win.h"
 #include "platform/failure.h"
 #include "platform/handle_win.h"
 
@@ -41,10 +42,7 @@ int modifierState() {
 
 }  // namespace
 
-UINT windowDpi(HWND hwnd) {
-  const UINT d = hwnd ? GetDpiForWindow(hwnd) : 0;
-  return d ? d : GetDpiForSystem();
-}
+UINT windowDpi(HWND hwnd) { return dpi::forWindow(hwnd); }
 
 void registerClasses(HINSTANCE instance) {
   g_instance = instance;
@@ -96,7 +94,7 @@ Form* Form::fromHwnd(HWND hwnd) {
 void Form::create(HWND owner, DWORD style, DWORD exStyle) {
   dpi_ = windowDpi(owner);
   RECT r{0, 0, twipsToPixels(clientWidthTwips_, dpi_), twipsToPixels(clientHeightTwips_, dpi_)};
-  AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, dpi_);
+  dpi::adjustWindowRect(r, style, exStyle, dpi_);
   // The window procedure attaches this object at WM_NCCREATE, so the form
   // sees every message of its creation.
   if (!CreateWindowExW(exStyle | WS_EX_CONTROLPARENT, kFormClass, title_.c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -108,7 +106,7 @@ void Form::create(HWND owner, DWORD style, DWORD exStyle) {
   if (actual != dpi_) {
     dpi_ = actual;
     RECT r2{0, 0, twipsToPixels(clientWidthTwips_, dpi_), twipsToPixels(clientHeightTwips_, dpi_)};
-    AdjustWindowRectExForDpi(&r2, style, FALSE, exStyle, dpi_);
+    dpi::adjustWindowRect(r2, style, exStyle, dpi_);
     SetWindowPos(hwnd_, nullptr, 0, 0, r2.right - r2.left, r2.bottom - r2.top, SWP_NOMOVE | SWP_NOZORDER);
   }
   makeFonts();
@@ -480,10 +478,8 @@ void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
 }
 
 void Form::setWindowIcon(int id) {
-  SendMessageW(hwnd_, WM_SETICON, ICON_BIG,
-               reinterpret_cast<LPARAM>(icon(id, GetSystemMetricsForDpi(SM_CXICON, dpi_))));
-  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL,
-               reinterpret_cast<LPARAM>(icon(id, GetSystemMetricsForDpi(SM_CXSMICON, dpi_))));
+  SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon(id, dpi::systemMetric(SM_CXICON, dpi_))));
+  SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon(id, dpi::systemMetric(SM_CXSMICON, dpi_))));
 }
 
 LRESULT CALLBACK Form::pictureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
