@@ -175,14 +175,18 @@ void FrmMain::onClosing() {
 }
 
 void FrmMain::runCommand(const std::function<void()>& command) {
+  // However the command ends, the quit it held back is posted: one that
+  // closed the window and then threw would otherwise leave the process
+  // running without a window, holding the single-instance lock.
+  struct Done {
+    FrmMain& form;
+    ~Done() {
+      if (--form.commandDepth_ == 0 && form.quitPending_) PostQuitMessage(0);
+    }
+  };
   ++commandDepth_;
-  try {
-    command();
-  } catch (...) {
-    --commandDepth_;
-    throw;
-  }
-  if (--commandDepth_ == 0 && quitPending_) PostQuitMessage(0);
+  const Done done{*this};
+  command();
 }
 
 BackupList FrmMain::listBackups() const { return listBackupFiles(services_.files, services_.files.programFolder()); }
