@@ -175,18 +175,23 @@ void FrmMain::onClosing() {
 }
 
 void FrmMain::runCommand(const std::function<void()>& command) {
-  // However the command ends, the quit it held back is posted: one that
-  // closed the window and then threw would otherwise leave the process
-  // running without a window, holding the single-instance lock.
-  struct Done {
-    FrmMain& form;
-    ~Done() {
-      if (--form.commandDepth_ == 0 && form.quitPending_) PostQuitMessage(0);
-    }
-  };
   ++commandDepth_;
-  const Done done{*this};
-  command();
+  try {
+    command();
+  } catch (...) {
+    // The quit waits until the failure has been reported (see below): posted
+    // now, it would close the message before anyone could read it.
+    --commandDepth_;
+    throw;
+  }
+  if (--commandDepth_ == 0 && quitPending_) PostQuitMessage(0);
+}
+
+void FrmMain::onUnexpectedReported() noexcept {
+  // A command that closed the window and then failed: without the quit it
+  // held back, the process would go on without a window, holding the
+  // single-instance lock.
+  if (commandDepth_ == 0 && quitPending_) PostQuitMessage(0);
 }
 
 BackupList FrmMain::listBackups() const { return listBackupFiles(services_.files, services_.files.programFolder()); }

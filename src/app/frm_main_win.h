@@ -39,6 +39,7 @@ class FrmMain final : public ui::Form, public WindowPort {
  protected:
   void onLoad() override;
   void onClosing() override;
+  void onUnexpectedReported() noexcept override;
   LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp) override;
 
  private:

@@ -719,6 +719,7 @@ bool Form::guarded(HWND h, const std::function<void()>& body) noexcept {
     procedure.swap(procedure_);
     reportUnexpected(IsWindow(h) ? h : nullptr, procedure.empty() ? L"WindowProc" : procedure, L"Form " + formName_,
                      std::current_exception());
+    onUnexpectedReported();
     return false;
   }
 }

@@ -173,6 +173,8 @@ class Form {
   virtual void onCancel() {}
   virtual bool onKeyDown(WPARAM) { return false; }
   virtual LRESULT handleMessage(UINT msg, WPARAM wp, LPARAM lp);
+  // Runs after what escaped a handler has been reported and dismissed.
+  virtual void onUnexpectedReported() noexcept {}
 
   // The controls, in creation (and tab) order. A default Panel() as parent
   // places the control on the form itself. The name is the control's name in

@@ -9,6 +9,8 @@
 #include <thread>
 #include <vector>
 
+#include "app/frm_main_win.h"
+#include "fakes/fakes.h"
 #include "platform/failure.h"
 #include "ui/kit.h"
 
@@ -99,6 +101,64 @@ TEST(KitGuard, WhatEscapesAHandlerIsOneMessageAndTheLoopGoesOn) {
                        L"Error 51 (Internal error) in procedure btnOther_Click of Form FrmProbe",
                    }));
   EXPECT_EQ(plain, (std::vector<bool>{true, true, true}));
+}
+
+BOOL CALLBACK findCaptionIn(HWND h, LPARAM l) {
+  auto& [caption, found] = *reinterpret_cast<std::pair<const wchar_t*, HWND>*>(l);
+  wchar_t text[64] = {};
+  GetWindowTextW(h, text, 64);
+  if (std::wstring(text) != caption) return TRUE;
+  found = h;
+  return FALSE;
+}
+
+// The reinstall closes the main window before it looks for its kit; a failure
+// that escapes it then must still end the loop, after its message.
+TEST(KitGuard, ACommandThatClosedTheWindowAndThenFailedEndsTheLoop) {
+  ui::registerClasses(GetModuleHandleW(nullptr));
+  fakes::FakeEnv env;
+  const Services services = env.services();  // the window keeps a reference
+  ProductProfile profile;
+  FrmMain main(services, profile, false);
+  env.messages.onShow = [&](const MessageRequest&) {
+    if (!main.isOpen()) throw std::bad_alloc();
+  };
+  main.create(nullptr, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU);
+  main.show();
+  std::pair<const wchar_t*, HWND> install{L"최신버전업데이트", nullptr};
+  EnumChildWindows(main.hwnd(), &findCaptionIn, reinterpret_cast<LPARAM>(&install));
+  ASSERT_TRUE(install.second);
+  const DWORD uiThread = GetCurrentThreadId();
+  std::wstring text;
+  std::atomic<bool> ended{false}, forced{false};
+  std::thread watcher([&] {
+    HWND box = nullptr;
+    for (int i = 0; i < 400 && !box; ++i) {
+      box = findBox(uiThread);
+      if (!box) Sleep(25);
+    }
+    if (box) {
+      wchar_t shown[512] = {};
+      GetDlgItemTextW(box, 0xFFFF, shown, 512);
+      text = shown;
+      PostMessageW(box, WM_COMMAND, IDOK, 0);
+    }
+    // The loop must end by itself; a quit of the test's own only keeps a
+    // failing test from hanging.
+    for (int i = 0; i < 300 && !ended; ++i) Sleep(10);
+    if (ended) return;
+    forced = true;
+    PostThreadMessageW(uiThread, WM_QUIT, 2, 0);
+  });
+  PostMessageW(main.hwnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(install.second), BN_CLICKED),
+               reinterpret_cast<LPARAM>(install.second));
+  const int code = ui::runMessageLoop();
+  ended = true;
+  watcher.join();
+  EXPECT_FALSE(forced);
+  EXPECT_EQ(code, 0);
+  EXPECT_FALSE(IsWindow(main.hwnd()));
+  EXPECT_EQ(text, L"Error 7 (Out of memory) in procedure btnInstall_Click of Form FrmMain");
 }
 
 }  // namespace
