@@ -34,6 +34,15 @@ double sinceCreationMs() {
   return static_cast<double>(ticks(now) - ticks(created)) / 10000.0;
 }
 
+// The main window's backup list: its only combo box.
+BOOL CALLBACK findCombo(HWND h, LPARAM l) {
+  wchar_t cls[16] = {};
+  GetClassNameW(h, cls, 16);
+  if (lstrcmpiW(cls, L"ComboBox") != 0) return TRUE;
+  *reinterpret_cast<HWND*>(l) = h;
+  return FALSE;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
@@ -82,7 +91,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show) {
       t = nowMs();
       main.FillBackupList();
       fill = lap();
-      HWND list = main.control(L"cmbReg");
+      HWND list = nullptr;
+      EnumChildWindows(main.hwnd(), &findCombo, reinterpret_cast<LPARAM>(&list));
       items = SendMessageW(list, CB_GETCOUNT, 0, 0);
       // Its parts: the folder listing with the choice, the choice alone, and
       // filling the list; then the list filled with its redrawing held off
