@@ -18,16 +18,12 @@ mkdir -p "$out"
 
 echo "== building"
 [[ -f build/win64/build.ninja ]] || cmake --preset win64 >/dev/null
-cmake --build build/win64 --target doumteo -j"$jobs" >/dev/null
+# The win64 preset builds the benchmarks beside the program.
+cmake --build build/win64 --target doumteo bench_floor bench_floor_imports bench_floor_children bench_steps \
+  bench_probe bench_restore -j"$jobs" >/dev/null
 # The fixtures' backup files come from the tests' encoder, built natively.
 [[ -f build/native/build.ninja ]] || cmake --preset native >/dev/null
 cmake --build build/native --target make_backup -j"$jobs" >/dev/null
-if [[ ! -f build/bench-win64/build.ninja ]]; then
-  cmake -S . -B build/bench-win64 -G Ninja --toolchain "$root/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DDOUMTEO_TESTS=OFF -DDOUMTEO_BENCH=ON >/dev/null
-fi
-cmake --build build/bench-win64 --target bench_floor bench_floor_imports bench_floor_children bench_steps \
-  bench_probe bench_restore -j"$jobs" >/dev/null
 [[ -f build/win32/build.ninja ]] || cmake --preset win32 >/dev/null
 cmake --build build/win32 --target doumteo -j"$jobs" > "$out/win32-build.txt" 2>&1 ||
   echo "win32 build failed: see $out/win32-build.txt" >&2
@@ -45,13 +41,13 @@ win='C:\DoumteoBench'
 python3 bench/make_fixtures.py "$folder" "$win" DoumteoBench "$root/build/native/tests/make_backup"
 mkdir -p "$folder/floor" "$folder/bin"
 for f in bench_floor bench_floor_imports bench_floor_children; do
-  cp "build/bench-win64/bench/$f.exe" "$folder/floor/"
+  cp "build/win64/bench/$f.exe" "$folder/floor/"
 done
 for f in none dbs5000; do
-  cp build/win64/doumteo.exe build/bench-win64/bench/bench_steps.exe "$folder/$f/"
+  cp build/win64/doumteo.exe build/win64/bench/bench_steps.exe "$folder/$f/"
   rm -f "$folder/$f/steps.log"
 done
-cp build/bench-win64/bench/bench_probe.exe build/bench-win64/bench/bench_restore.exe "$folder/bin/"
+cp build/win64/bench/bench_probe.exe build/win64/bench/bench_restore.exe "$folder/bin/"
 wine reg import "$folder/profile.reg" >/dev/null 2>&1
 wineserver -w  # so that the persistent one below can start
 
@@ -92,8 +88,13 @@ echo "== restore: 5,000 settings in 50 sections ($runs runs each, alternating)"
 grep -Ev '^run ' "$out/restore.txt"
 
 echo "== size of doumteo.exe"
-size64=$(stat -c %s build/win64/doumteo.exe)
-size32=$(stat -c %s build/win32/doumteo.exe 2>/dev/null || echo 0)
+# Stripped, as shipped.
+x86_64-w64-mingw32-strip -o "$out/doumteo64.exe" build/win64/doumteo.exe
+size64=$(stat -c %s "$out/doumteo64.exe")
+size32=0
+if i686-w64-mingw32-strip -o "$out/doumteo32.exe" build/win32/doumteo.exe 2>/dev/null; then
+  size32=$(stat -c %s "$out/doumteo32.exe")
+fi
 echo "size win64 bytes=$size64"
 echo "size win32 bytes=$size32"
 x86_64-w64-mingw32-objdump -p build/win64/doumteo.exe | awk '/DLL Name/ {printf "%s%s", sep, $3; sep=" "} END {print ""}' |
