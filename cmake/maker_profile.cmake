@@ -1,9 +1,12 @@
-# Reads the maker's profile at configure time: maker.ini (hosts and the nine
-# contact lines) and the pictures and icon that replace the built-in ones.
+# Reads the maker's profile at configure time: maker.ini (hosts, the maker's
+# words and paths, the nine contact lines) and the pictures and icon that
+# replace the built-in ones.
 # The program itself reads no file at run time, so everything a maker may
 # change ends up in generated/build_config.h and in the resource script.
 #
-# Sets DOUMTEO_MAKER_HOST, DOUMTEO_REMOTE_HOST, DOUMTEO_CONTACT_LINES_CXX and
+# Sets DOUMTEO_MAKER_HOST, DOUMTEO_REMOTE_HOST, DOUMTEO_CONTACT_LINES_CXX,
+# DOUMTEO_MAKER_WORDS_CXX (the words and paths as constants), DOUMTEO_COMPANY,
+# DOUMTEO_TITLE_NAME and
 # DOUMTEO_PICTURE_PC_BACK, DOUMTEO_PICTURE_KEYBOARD, DOUMTEO_ICON_APP (paths)
 # and DOUMTEO_MAKER_FILES (what the resources depend on).
 
@@ -33,7 +36,32 @@ function(_maker_columns text out)
   set(${out} ${columns} PARENT_SCOPE)
 endfunction()
 
-set(_known_keys host remote_host contact1 contact2 contact3 contact4 contact5 contact6 contact7 contact8 contact9)
+# The maker's words, each with the room it is drawn in, in columns (a
+# column is 6 px at 96 DPI: half a Hangul syllable of 9-pt 굴림 or 굴림체,
+# whose Latin letters and digits take one). Measured at 96 DPI:
+#   company: the home shortcut, a 4560-twip (304 px) image button; its
+#     caption starts after the 6-px pad, the 32-px icon and another pad and
+#     ends 6 px before the edge: 254 px.
+#   remote_tool: AS119 (2265 twips, 151 px) by the same rule: 101 px, 16
+#     columns, of which " 설치" takes 5.
+#   contact_title: Label5, 3000 twips of 굴림체.
+#   title_name: the main window's title bar: 959 px of window less the icon
+#     and its margins (30 px) and three 46-px caption buttons: 791 px, 131
+#     columns of a 9-pt caption font, shared with the rest of the title.
+#   login_title: the login window's title bar: 262 px less the icon (30 px)
+#     and the close button (46 px): 186 px.
+# mdac_where is shown in a message box, which wraps it; shared_settings is
+# a settings key name and is not drawn.
+set(_word_keys title_name company contact_title login_title remote_tool mdac_where shared_settings)
+set(_word_columns_company 42)
+set(_word_columns_remote_tool 11)
+set(_word_columns_contact_title 33)
+set(_word_columns_login_title 31)
+set(_title_columns 131)
+set(_path_keys remote_tool_path mdac_path remote_path page_join page_faq page_video page_download page_support
+    page_paper page_shop page_login)
+set(_known_keys host remote_host ${_word_keys} ${_path_keys} contact1 contact2 contact3 contact4 contact5 contact6
+    contact7 contact8 contact9)
 foreach(k IN LISTS _known_keys)
   unset(_maker_${k})
 endforeach()
@@ -73,7 +101,8 @@ while(NOT _text STREQUAL "")
   string(STRIP "${_key}" _key)
   string(STRIP "${_value}" _value)
   if(NOT _key IN_LIST _known_keys)
-    message(FATAL_ERROR "${_where}: unknown key '${_key}' (known: host, remote_host, contact1 ... contact9)")
+    string(REPLACE ";" ", " _known "${_known_keys}")
+    message(FATAL_ERROR "${_where}: unknown key '${_key}' (known: ${_known})")
   endif()
   if(DEFINED _maker_${_key})
     message(FATAL_ERROR "${_where}: '${_key}' is set a second time (first on line ${_maker_${_key}_line})")
@@ -88,6 +117,23 @@ while(NOT _text STREQUAL "")
   # opens it as a web address only when it begins with "www.".
   if(_key STREQUAL "host" AND NOT _value MATCHES "^www\\.")
     message(FATAL_ERROR "${_where}: host '${_value}' must begin with 'www.'")
+  endif()
+  if(_key IN_LIST _path_keys AND NOT _value MATCHES "^/[^ \t?#]*$")
+    message(FATAL_ERROR "${_where}: ${_key} '${_value}' is not a path (it begins with '/' and holds no blank, '?' or '#')")
+  endif()
+  if(_key IN_LIST _word_keys)
+    if(_value MATCHES "[\\\"]")
+      message(FATAL_ERROR "${_where}: ${_key} holds '\\' or '\"', which no word of the program may hold")
+    endif()
+    if(_key STREQUAL "shared_settings" AND _value MATCHES "^ | $")
+      message(FATAL_ERROR "${_where}: shared_settings begins or ends with a blank")
+    endif()
+    if(DEFINED _word_columns_${_key})
+      _maker_columns("${_value}" _columns)
+      if(_columns GREATER _word_columns_${_key})
+        message(FATAL_ERROR "${_where}: ${_key} is ${_columns} columns wide, it is drawn in ${_word_columns_${_key}}")
+      endif()
+    endif()
   endif()
   if(_key MATCHES "^contact([1-9])$")
     math(EXPR _index "${CMAKE_MATCH_1} - 1")
@@ -108,7 +154,32 @@ foreach(k IN LISTS _known_keys)
   endif()
 endforeach()
 
+# The title bar holds the name with the rest of the title and the host.
+_maker_columns("  도움터 Ver.${PROJECT_VERSION}     홈페이지 -${_maker_host}" _rest)
+math(EXPR _limit "${_title_columns} - ${_rest}")
+_maker_columns("${_maker_title_name}" _columns)
+if(_columns GREATER _limit)
+  message(FATAL_ERROR "${_ini}:${_maker_title_name_line}: title_name is ${_columns} columns wide, "
+                      "the title bar holds ${_limit} beside the rest of the title")
+endif()
+
 set(DOUMTEO_MAKER_HOST "${_maker_host}")
+set(DOUMTEO_COMPANY "${_maker_company}")
+set(DOUMTEO_TITLE_NAME "${_maker_title_name}")
+# Each word and path as a constant of build_config.h: title_name gives
+# kTitleName, page_join kPageJoin.
+set(DOUMTEO_MAKER_WORDS_CXX "")
+foreach(k IN LISTS _word_keys _path_keys)
+  string(REPLACE "_" ";" _parts "${k}")
+  set(_name "k")
+  foreach(_part IN LISTS _parts)
+    string(SUBSTRING "${_part}" 0 1 _first)
+    string(SUBSTRING "${_part}" 1 -1 _rest)
+    string(TOUPPER "${_first}" _first)
+    string(APPEND _name "${_first}${_rest}")
+  endforeach()
+  string(APPEND DOUMTEO_MAKER_WORDS_CXX "inline constexpr wchar_t ${_name}[] = L\"${_maker_${k}}\";\n")
+endforeach()
 set(DOUMTEO_REMOTE_HOST "${_maker_remote_host}")
 set(DOUMTEO_CONTACT_LINES_CXX "")
 foreach(i RANGE 1 9)
@@ -165,4 +236,4 @@ endif()
 # The folder too, so that a picture put in or taken out is noticed.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${DOUMTEO_MAKER_FILES} "${_maker_dir}")
 
-message(STATUS "Maker profile: ${_maker_dir} (host ${DOUMTEO_MAKER_HOST})")
+message(STATUS "Maker profile: ${_maker_dir} (${DOUMTEO_COMPANY}, host ${DOUMTEO_MAKER_HOST})")

@@ -1,5 +1,6 @@
 #include "app/db_check.h"
 
+#include "build_config.h"
 #include "common/messages.h"
 #include "common/web_addresses.h"
 #include "platform/ansi.h"
@@ -15,8 +16,7 @@ constexpr std::size_t kMdacBufferLength = 255;
 
 std::wstring mdacQuestion(const std::wstring& version) {
   return L"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:" + version + L")" +
-         kCrLf + L"당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요." + kCrLf +
-         L"지금 다운로드 하시겠습니까?";
+         kCrLf + build::kMdacWhere + L"에서 다운로드하여 설치하세요." + kCrLf + L"지금 다운로드 하시겠습니까?";
 }
 
 }  // namespace
@@ -106,7 +106,7 @@ void btnADO_Click(const Services& services, const ProductProfile& profile, DbSta
   if (opened && componentsOk) {
     guardedStep(
         services.messages, [](const Failure& f) { return errorText(f, L"btnADO_Click", L"Form FrmMain"); },
-        [&] { services.settings.save(L"벨토공통", L"MDAC_Check", L"CHECK_VALUE", L"YES"); });
+        [&] { services.settings.save(build::kSharedSettings, L"MDAC_Check", L"CHECK_VALUE", L"YES"); });
     ShowInfo(services.messages, profile, kDbTestPassed);
   } else {
     ShowInfo(services.messages, profile, kDbTestFailed);

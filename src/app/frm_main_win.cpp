@@ -114,10 +114,11 @@ void FrmMain::buildControls() {
   cmbReg_ = addDropDownList(L"cmbReg", tools, {2385, 180, 2265, 0});
   btnCom_ = addImageButton(L"btnCom", tools, {4770, 135, 4560, 825}, L"본체뒷면 사진", IDI_BTN_COM);
   DoumteoUp_ = addImageButton(L"DoumteoUp", tools, {90, 1080, 2265, 825}, L"도움터 재설치", IDI_BTN_DOUMTEOUP);
-  AS119_ = addImageButton(L"AS119", tools, {2385, 1080, 2265, 825}, L"벨토119 설치", IDI_BTN_AS119);
+  AS119_ = addImageButton(L"AS119", tools, {2385, 1080, 2265, 825}, std::wstring(build::kRemoteTool) + L" 설치",
+                          IDI_BTN_AS119);
   btnKeyBoard_ = addImageButton(L"btnKeyBoard", tools, {4770, 1080, 4560, 825}, L"키보드 모형도", IDI_BTN_KEYBOARD);
   const Panel contacts = addPanel(L"SSPanel4", tools, {45, 1980, 9465, 2175});
-  addLabel(L"Label5", contacts, {45, 135, 3000, 210}, L"벨토 소프트", Font::GulimChe);
+  addLabel(L"Label5", contacts, {45, 135, 3000, 210}, build::kContactTitle, Font::GulimChe);
   for (int i = 0; i < 9; ++i)
     addLabel(L"Label1(" + std::to_wstring(i) + L")", contacts,
              {kContactPlaces[i].left, kContactPlaces[i].top, kContactPlaces[i].width, 225}, build::kContactLines[i],
@@ -126,7 +127,7 @@ void FrmMain::buildControls() {
 }
 
 std::wstring FrmMain::windowTitle() {
-  return std::wstring(L"벨토 Soft  ") + kAppTitle + L" Ver." + resourceVersion() + L"     홈페이지 -" +
+  return std::wstring(build::kTitleName) + L"  " + kAppTitle + L" Ver." + resourceVersion() + L"     홈페이지 -" +
          build::kMakerHost;
 }
 

@@ -1,6 +1,8 @@
 #include "app/web_shortcuts.h"
 
+#include "build_config.h"
 #include "common/messages.h"
+#include "common/text.h"
 #include "common/web_addresses.h"
 #include "common/web_page.h"
 #include "resource_ids.h"
@@ -8,16 +10,21 @@
 namespace doumteo {
 
 const WebShortcut kWebShortcuts[9] = {
-    {4, L"벨토소프트", IDI_BTN_HOME, L"", L"벨토소프트 홈페이지로 이동하시겠습니까?"},
-    {0, L"회원가입", IDI_BTN_JOIN, L"/html/join.php", L"회원가입으로 이동하시겠습니까?"},
-    {1, L"F A Q", IDI_BTN_FAQ, L"/html/community_02.php", L"FAQ로 이동하시겠습니까?"},
-    {5, L"고객센터", IDI_BTN_CUSTOMER, L"/html/community.php", L"고객센터로 이동하시겠습니까?"},
+    {4, build::kCompany, IDI_BTN_HOME, L"", nullptr},
+    {0, L"회원가입", IDI_BTN_JOIN, build::kPageJoin, L"회원가입으로 이동하시겠습니까?"},
+    {1, L"F A Q", IDI_BTN_FAQ, build::kPageFaq, L"FAQ로 이동하시겠습니까?"},
+    {5, L"고객센터", IDI_BTN_CUSTOMER, build::kPageSupport, L"고객센터로 이동하시겠습니까?"},
     {kLoginShortcut, L"제품 A/S요청답변", IDI_BTN_ASANSWER, nullptr, nullptr},
-    {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD, L"/html/download.php", L"제품소개 다운로드로 이동하시겠습니까?"},
-    {2, L"동 영 상", IDI_BTN_VIDEO, L"/html/gang01.php", L"동영상으로 이동하시겠습니까?"},
-    {8, L"용지견본주문", IDI_BTN_PAPER, L"/html/paper.php", L"용지견본주문으로 이동하시겠습니까?"},
-    {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP, L"/html/shop.php", L"하드웨어쇼핑몰로 이동하시겠습니까?"},
+    {3, L"제품소개 다운로드", IDI_BTN_DOWNLOAD, build::kPageDownload, L"제품소개 다운로드로 이동하시겠습니까?"},
+    {2, L"동 영 상", IDI_BTN_VIDEO, build::kPageVideo, L"동영상으로 이동하시겠습니까?"},
+    {8, L"용지견본주문", IDI_BTN_PAPER, build::kPagePaper, L"용지견본주문으로 이동하시겠습니까?"},
+    {9, L"하드웨어쇼핑몰", IDI_BTN_SHOP, build::kPageShop, L"하드웨어쇼핑몰로 이동하시겠습니까?"},
 };
+
+std::wstring shortcutPrompt(const WebShortcut& shortcut) {
+  // The home page's question names the maker.
+  return shortcut.prompt ? shortcut.prompt : std::wstring(build::kCompany) + L" 홈페이지로 이동하시겠습니까?";
+}
 
 void OpenRemoteSupport(const Services& services) {
   ConfirmAndOpenWebPage(services, remoteSupportAddress(), L"원격지원서비스를 실행하시겠습니까?", 0);
@@ -32,14 +39,16 @@ void btnHomePage_Click(const Services& services, const ProductProfile& profile, 
   }
   for (const WebShortcut& s : kWebShortcuts) {
     if (s.index == index && s.path) {
-      ConfirmAndOpenWebPage(services, makerSiteAddress(s.path), s.prompt, 0);
+      ConfirmAndOpenWebPage(services, makerSiteAddress(s.path), shortcutPrompt(s), 0);
       return;
     }
   }
 }
 
 void AS119_Click(const Services& services) {
-  ConfirmAndOpenWebPage(services, remoteHelpToolAddress(), L"벨토119를 설치 하시겠습니까?", 0);
+  ConfirmAndOpenWebPage(services, remoteHelpToolAddress(),
+                        std::wstring(build::kRemoteTool) + objectParticle(build::kRemoteTool) + L" 설치 하시겠습니까?",
+                        0);
 }
 
 }  // namespace doumteo

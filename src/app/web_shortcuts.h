@@ -16,11 +16,13 @@ struct WebShortcut {
   const wchar_t* caption;
   int icon;
   const wchar_t* path;
-  const wchar_t* prompt;
+  const wchar_t* prompt;  // the home page's names the maker: see shortcutPrompt
 };
 inline constexpr int kLoginShortcut = 6;
 // The shortcuts, stacked from the top in this order.
 extern const WebShortcut kWebShortcuts[9];
+// The question asked before the shortcut's page is opened.
+std::wstring shortcutPrompt(const WebShortcut& shortcut);
 
 // btnRemote
 void OpenRemoteSupport(const Services& services);

@@ -7,5 +7,7 @@ namespace doumteo {
 // FrmMain.IsProductRunning: always reminds the user to close the maker's
 // programs, then refuses (true) while the product's executable runs.
 bool IsProductRunning(const Services& services, const ProductProfile& profile);
+// "<company>의 모든 프로그램을 종료하여 주십시요."
+std::wstring closeAllReminder();
 
 }  // namespace doumteo

@@ -55,4 +55,17 @@ std::size_t utf16Length(std::wstring_view text) {
   return units;
 }
 
+const wchar_t* objectParticle(std::wstring_view name) {
+  constexpr const wchar_t* kAfterConsonant = L"을";
+  constexpr const wchar_t* kAfterVowel = L"를";
+  if (name.empty()) return kAfterVowel;
+  const wchar_t c = name.back();
+  if (c >= 0xAC00 && c <= 0xD7A3) return (c - 0xAC00) % 28 != 0 ? kAfterConsonant : kAfterVowel;
+  if (c >= L'0' && c <= L'9')
+    return std::wstring_view(L"013678").find(c) != std::wstring_view::npos ? kAfterConsonant : kAfterVowel;
+  const wchar_t upper = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
+  if (upper == L'L' || upper == L'M' || upper == L'N' || upper == L'R') return kAfterConsonant;
+  return kAfterVowel;
+}
+
 }  // namespace doumteo

@@ -22,6 +22,13 @@ std::u16string toUtf16(std::wstring_view text);
 // The number of those units, without building them.
 std::size_t utf16Length(std::wstring_view text);
 
+// The object particle that follows name as it is read aloud: "을" after a
+// final consonant, "를" after a vowel. The last character decides: a Hangul
+// syllable by its final consonant, a digit by its Sino-Korean reading (0 1 3
+// 6 7 8 take "을"), a Latin letter by its name (L M N R take "을"); anything
+// else, and an empty name, takes "를".
+const wchar_t* objectParticle(std::wstring_view name);
+
 // The digit of a value 0-15.
 constexpr wchar_t hexDigitUpper(unsigned value) { return L"0123456789ABCDEF"[value & 15]; }
 constexpr wchar_t hexDigitLower(unsigned value) { return L"0123456789abcdef"[value & 15]; }

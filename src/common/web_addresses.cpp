@@ -15,14 +15,14 @@ std::wstring makerSiteAddress(std::wstring_view path) {
 
 std::wstring makerWebAddress(std::wstring_view path) { return L"http://" + makerSiteAddress(path); }
 
-std::wstring mdacDownloadAddress() { return makerWebAddress(L"/download/mdac.exe"); }
+std::wstring mdacDownloadAddress() { return makerWebAddress(build::kMdacPath); }
 
-std::wstring remoteHelpToolAddress() { return makerWebAddress(L"/download/velto119.exe"); }
+std::wstring remoteHelpToolAddress() { return makerWebAddress(build::kRemoteToolPath); }
 
-std::wstring remoteSupportAddress() { return std::wstring(L"http://") + build::kRemoteHost + L"/velto"; }
+std::wstring remoteSupportAddress() { return std::wstring(L"http://") + build::kRemoteHost + build::kRemotePath; }
 
 std::wstring loginAddress(std::wstring_view id, std::wstring_view password) {
-  return makerWebAddress(L"/html/program_login.php") + L"?&id=" + escapeQueryValue(id) + L"&passwd=" +
+  return makerWebAddress(build::kPageLogin) + L"?&id=" + escapeQueryValue(id) + L"&passwd=" +
          escapeQueryValue(password);
 }
 

@@ -1,5 +1,6 @@
 #include "web/frm_login_win.h"
 
+#include "build_config.h"
 #include "resource_ids.h"
 #include "web/login.h"
 
@@ -12,7 +13,7 @@ constexpr int kEnterKey = 13;
 }  // namespace
 
 FrmLogin::FrmLogin(const Services& services)
-    : ui::Form(L"FrmLogin", L"벨토홈페이지 로그인", 3930, 1635), services_(services) {
+    : ui::Form(L"FrmLogin", build::kLoginTitle, 3930, 1635), services_(services) {
   const Panel panel = addPanel(L"SSPanel1", Panel(), {0, 0, 3930, 1635});
   addLabel(L"Label3", panel, {90, 225, 2940, 195}, L"아이디와 패스워드를 적어 주십시요.");
   addLabel(L"Label1", panel, {90, 765, 900, 180}, L"아 이 디  : ");

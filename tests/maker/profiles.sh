@@ -65,6 +65,17 @@ n=$(line_of "$work/wide-line" contact6)
 sed -i "${n}s/.*/contact6 = 가나다라마바사아자차카타파하 가나다라마바사/" "$work/wide-line/maker.ini"
 expect wide-line "$work/wide-line/maker.ini:$n: contact6 is 43 columns wide, its label Label1(5) holds 42"
 
+make_case bad-path
+n=$(line_of "$work/bad-path" page_faq)
+sed -i "${n}s|.*|page_faq = /html/faq.php?x=1|" "$work/bad-path/maker.ini"
+expect bad-path "$work/bad-path/maker.ini:$n: page_faq '/html/faq.php?x=1' is not a path"
+
+# AS119's caption holds 16 columns, of which " 설치" takes 5.
+make_case long-caption
+n=$(line_of "$work/long-caption" remote_tool)
+sed -i "${n}s/.*/remote_tool = 벨토원격지원1/" "$work/long-caption/maker.ini"
+expect long-caption "$work/long-caption/maker.ini:$n: remote_tool is 13 columns wide, it is drawn in 11"
+
 make_case no-equals
 printf 'www.velto.example\n' >>"$work/no-equals/maker.ini"
 n=$(wc -l <"$work/no-equals/maker.ini")

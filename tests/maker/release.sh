@@ -3,13 +3,38 @@
 # 설치안내.txt, the exe a stripped 32-bit GUI program of at most 1 MiB, the
 # note UTF-8 with a BOM and CR LF line ends.
 # Usage: release.sh SOURCE_DIR
+# Signed with a throwaway code-signing certificate, the exe in the zip is
+# signed by its subject and the note says so; a wrong password writes no zip.
 set -eu
 src=$(cd "${1:?source folder}" && pwd)
-"$src/scripts/release" "$src/makers/sample"
 version=$(sed -n 's/^project(doumteo VERSION \([0-9.]*\).*/\1/p' "$src/CMakeLists.txt")
 zip="$src/dist/doumteo-$version-win32.zip"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+
+openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/key.pem" -out "$work/cert.pem" -days 2 -utf8 \
+  -subj "/CN=시험 게시자/O=Doumteo Test" -addext "extendedKeyUsage=codeSigning" 2>/dev/null
+DOUMTEO_SIGN_PASSWORD='pass word' openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/cert.pem" \
+  -out "$work/cert.pfx" -passout env:DOUMTEO_SIGN_PASSWORD
+subject=$(openssl x509 -in "$work/cert.pem" -noout -subject -nameopt utf8,sep_comma_plus_space | sed 's/^subject=//')
+if DOUMTEO_SIGN_PASSWORD=wrong "$src/scripts/release" --sign "$work/cert.pfx" >"$work/out" 2>&1 ||
+  [ -e "$zip" ] || ! grep -q "wrong password" "$work/out"; then
+  echo "FAIL a wrong password: the release went on, left a zip or did not say why:"; cat "$work/out"; exit 1
+fi
+DOUMTEO_SIGN_PASSWORD='pass word' "$src/scripts/release" "$src/makers/sample" --sign "$work/cert.pfx"
+unzip -p "$zip" doumteo.exe >"$work/signed.exe"
+osslsigncode verify -CAfile "$work/cert.pem" -in "$work/signed.exe" >"$work/verify" 2>&1 ||
+  { echo "FAIL the packed exe does not verify:"; cat "$work/verify"; exit 1; }
+osslsigncode extract-signature -in "$work/signed.exe" -out "$work/sig.der" >/dev/null
+signer=$(openssl pkcs7 -inform DER -in "$work/sig.der" -print_certs |
+  openssl x509 -noout -subject -nameopt utf8,sep_comma_plus_space | sed 's/^subject=//')
+[ "$signer" = "$subject" ] || { echo "FAIL signed by '$signer', not '$subject'"; exit 1; }
+unzip -p "$zip" 설치안내.txt | grep -qF "$subject 의 인증서로 서명" ||
+  { echo "FAIL the note does not name the signer"; exit 1; }
+echo "ok   signed by $signer; a wrong password wrote no zip"
+
+"$src/scripts/release" "$src/makers/sample"
+unzip -p "$zip" 설치안내.txt | grep -qF "서명되어 있지 않습니다" || { echo "FAIL the note does not say unsigned"; exit 1; }
 
 python3 - "$zip" "$work" <<'PY'
 import struct, sys, zipfile

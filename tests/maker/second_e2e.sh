@@ -1,7 +1,8 @@
 #!/bin/sh
 # The program built from a second maker profile (tests/maker/second): its
-# title's host, its nine contact lines, the addresses of the web shortcuts and
-# the remote-support button, and its own back-of-PC picture in the viewer.
+# title, captions and questions, its login window, its nine contact lines,
+# every address it opens, and its own back-of-PC picture in the viewer; and
+# no word or path of the sample maker anywhere in the executable.
 # The scenarios take every maker value from the build's generated header, so
 # they are the sample profile's scenarios, run against this build.
 # Usage: second_e2e.sh SOURCE_DIR
@@ -12,6 +13,8 @@ cmake -S "$src" -B "$b" -G Ninja --toolchain "$src/cmake/mingw-w64-x86_64.cmake"
   -DDOUMTEO_MAKER_DIR="$src/tests/maker/second" >/dev/null
 cmake --build "$b" --target doumteo e2e_tests recorder stay_running e2e_testwin -j2 >/dev/null
 grep -q 'kMakerHost\[\] = L"www.dalbit-works.example"' "$b/generated/build_config.h"
+python3 "$src/tests/maker/no_sample_words.py" "$src/makers/sample/maker.ini" "$src/tests/maker/second/maker.ini" \
+  "$b/doumteo.exe"
 exec "$src/tests/e2e/run-e2e.sh" "$b" "$b/tests/e2e/e2e_tests.exe" "$b/doumteo.exe" \
   "$b/tests/e2e/recorder.exe" "$b/tests/e2e/stay_running.exe" "$b/tests/e2e/e2e_testwin.exe" \
-  --gtest_filter='MainWindow.*:WebShortcuts.*:ImageViewer.*'
+  --gtest_filter='MainWindow.*:WebShortcuts.*:WebLogin.*:DbCheck.*:ImageViewer.*'

@@ -13,8 +13,7 @@ const std::wstring kMdacMessage = L"프로그램을 구동하기 위한 필수�
 
 std::wstring question(const std::wstring& version) {
   return L"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:" + version +
-         L")\r\n당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요.\r\n"
-         L"지금 다운로드 하시겠습니까?";
+         L")\r\n" + build::kMdacWhere + L"에서 다운로드하여 설치하세요.\r\n지금 다운로드 하시겠습니까?";
 }
 
 class DbCheckTest : public ::testing::Test {
@@ -30,7 +29,9 @@ class DbCheckTest : public ::testing::Test {
   void version(const std::string& text) {
     env.registry.putText(reg::kHkeyLocalMachine, kDataAccess, "FullInstallVer", text);
   }
-  std::optional<std::wstring> checkValue() const { return env.setting(L"벨토공통", L"MDAC_Check", L"CHECK_VALUE"); }
+  std::optional<std::wstring> checkValue() const {
+    return env.setting(build::kSharedSettings, L"MDAC_Check", L"CHECK_VALUE");
+  }
   void click() { btnADO_Click(services, profile, state); }
 
   fakes::FakeEnv env;
@@ -42,7 +43,8 @@ class DbCheckTest : public ::testing::Test {
 
 TEST_F(DbCheckTest, WorkingDatabaseAndComponentsRecordTheSuccess) {
   click();
-  EXPECT_EQ(env.log, (fakes::EventLog{L"db:create", L"save:벨토공통/MDAC_Check/CHECK_VALUE=YES",
+  EXPECT_EQ(env.log, (fakes::EventLog{L"db:create",
+                                      L"save:" + std::wstring(build::kSharedSettings) + L"/MDAC_Check/CHECK_VALUE=YES",
                                       L"msg[info]:DB접속테스트를 성공 하였습니다"}));
   EXPECT_EQ(env.messages.shown.back().title, L"제품");
   EXPECT_EQ(checkValue(), L"YES");
@@ -146,7 +148,7 @@ TEST_F(MdacTest, OldComponentsAskToDownloadAndYesOpensTheAddress) {
   EXPECT_EQ(box.buttons, MsgButtons::YesNo);
   EXPECT_FALSE(box.defaultIsNo);
   ASSERT_EQ(env.shell.opened.size(), 1u);
-  EXPECT_EQ(env.shell.opened[0].file, std::wstring(L"http://") + build::kMakerHost + L"/download/mdac.exe");
+  EXPECT_EQ(env.shell.opened[0].file, std::wstring(L"http://") + build::kMakerHost + build::kMdacPath);
   EXPECT_EQ(env.shell.opened[0].parameters, L"0");
   EXPECT_EQ(env.shell.opened[0].directory, L"0");
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "build_config.h"
 #include "common/guard.h"
 #include "fakes/fakes.h"
 
@@ -9,9 +10,9 @@ namespace {
 const std::wstring kReminder =
     L"프로그램이 실행중 인지 확인 하여 주십시요.\r\n\r\n\r\n"
     L"먄약 프로그램 실행 중에 재설치 및 DB AS접수 , 환경설정 복원\r\n\r\n"
-    L"재설치 및 DB AS접수가 완벽하게 이루어 지지 않습니다.\r\n\r\n"
-    L"벨토소프트의 모든 프로그램을 종료하여 주십시요.";
-const std::wstring kRunning = L"벨토소프트의 모든 프로그램을 종료하여 주십시요.";
+    L"재설치 및 DB AS접수가 완벽하게 이루어 지지 않습니다.\r\n\r\n" +
+    std::wstring(build::kCompany) + L"의 모든 프로그램을 종료하여 주십시요.";
+const std::wstring kRunning = build::kCompany + std::wstring(L"의 모든 프로그램을 종료하여 주십시요.");
 
 class GuardTest : public ::testing::Test {
  protected:

@@ -8,7 +8,7 @@
 namespace doumteo {
 namespace {
 
-const std::wstring kPage = std::wstring(L"http://") + build::kMakerHost + L"/html/program_login.php";
+const std::wstring kPage = std::wstring(L"http://") + build::kMakerHost + build::kPageLogin;
 const std::wstring kQuestion = L"제품 A/S요청답변 으로 이동하시겠습니까?";
 
 class LoginTest : public ::testing::Test {

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "common/guard.h"
 #include "fakes/fakes.h"
 #include "platform/ansi.h"
 #include "registry/snapshot.h"
@@ -97,7 +98,7 @@ TEST_F(Undo, NothingChangesWithoutYesOrWhileTheProductRuns) {
   env.processes.processes = std::vector<std::wstring>{L"explorer.exe", L"VELTOBOOK.EXE"};
   EXPECT_FALSE(undo(point));
   ASSERT_EQ(env.messages.shown.size(), 3u);
-  EXPECT_EQ(env.messages.shown[2].text, L"벨토소프트의 모든 프로그램을 종료하여 주십시요.");
+  EXPECT_EQ(env.messages.shown[2].text, closeAllReminder());
   EXPECT_EQ(registry(), wiped);
   EXPECT_EQ(listRestorePoints(env.services()).size(), 1u) << "no snapshot of its own either";
 }

@@ -2,6 +2,7 @@
 
 #include "app/web_shortcuts.h"
 #include "build_config.h"
+#include "common/text.h"
 #include "common/web_page.h"
 #include "fakes/fakes.h"
 
@@ -69,14 +70,14 @@ TEST_F(WebTest, ShortcutsAskTheirQuestionAndOpenTheirAddress) {
     std::wstring address, prompt;
   };
   const Case cases[] = {
-      {0, kHost + L"/html/join.php", L"회원가입으로 이동하시겠습니까?"},
-      {1, kHost + L"/html/community_02.php", L"FAQ로 이동하시겠습니까?"},
-      {2, kHost + L"/html/gang01.php", L"동영상으로 이동하시겠습니까?"},
-      {3, kHost + L"/html/download.php", L"제품소개 다운로드로 이동하시겠습니까?"},
-      {4, kHost, L"벨토소프트 홈페이지로 이동하시겠습니까?"},
-      {5, kHost + L"/html/community.php", L"고객센터로 이동하시겠습니까?"},
-      {8, kHost + L"/html/paper.php", L"용지견본주문으로 이동하시겠습니까?"},
-      {9, kHost + L"/html/shop.php", L"하드웨어쇼핑몰로 이동하시겠습니까?"},
+      {0, kHost + build::kPageJoin, L"회원가입으로 이동하시겠습니까?"},
+      {1, kHost + build::kPageFaq, L"FAQ로 이동하시겠습니까?"},
+      {2, kHost + build::kPageVideo, L"동영상으로 이동하시겠습니까?"},
+      {3, kHost + build::kPageDownload, L"제품소개 다운로드로 이동하시겠습니까?"},
+      {4, kHost, build::kCompany + std::wstring(L" 홈페이지로 이동하시겠습니까?")},
+      {5, kHost + build::kPageSupport, L"고객센터로 이동하시겠습니까?"},
+      {8, kHost + build::kPagePaper, L"용지견본주문으로 이동하시겠습니까?"},
+      {9, kHost + build::kPageShop, L"하드웨어쇼핑몰로 이동하시겠습니까?"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.index);
@@ -117,11 +118,12 @@ TEST_F(WebTest, RemoteHelpToolAndRemoteSupportUseFullAddresses) {
   env.browser.failAt = L"create";
   AS119_Click(services);
   OpenRemoteSupport(services);
-  EXPECT_EQ(env.messages.shown.at(0).text, L"벨토119를 설치 하시겠습니까?");
+  EXPECT_EQ(env.messages.shown.at(0).text,
+            build::kRemoteTool + std::wstring(objectParticle(build::kRemoteTool)) + L" 설치 하시겠습니까?");
   EXPECT_EQ(env.messages.shown.at(1).text, L"원격지원서비스를 실행하시겠습니까?");
   ASSERT_EQ(env.shell.opened.size(), 2u);
-  EXPECT_EQ(env.shell.opened[0].file, L"http://" + kHost + L"/download/velto119.exe");
-  EXPECT_EQ(env.shell.opened[1].file, std::wstring(L"http://") + build::kRemoteHost + L"/velto");
+  EXPECT_EQ(env.shell.opened[0].file, L"http://" + kHost + build::kRemoteToolPath);
+  EXPECT_EQ(env.shell.opened[1].file, std::wstring(L"http://") + build::kRemoteHost + build::kRemotePath);
 
   env.messages.answers = {Answer::No, Answer::No};
   AS119_Click(services);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "build_config.h"
 #include "platform/handle_win.h"
 
 namespace e2e {
@@ -32,7 +33,16 @@ struct DriverError : std::runtime_error {
 
 inline constexpr DWORD kWaitMs = 10000;
 
-inline constexpr wchar_t kTitlePrefix[] = L"벨토 Soft  도움터 Ver.";
+// The maker's words come from the profile the build was made from.
+inline const std::wstring kTitlePrefix = doumteo::build::kTitleName + std::wstring(L"  도움터 Ver.");
+// The running-program guard: its warning, and the reminder alone when the
+// product runs.
+inline const std::wstring kCloseAll = doumteo::build::kCompany + std::wstring(L"의 모든 프로그램을 종료하여 주십시요.");
+inline const std::wstring kReminder =
+    L"프로그램이 실행중 인지 확인 하여 주십시요.\r\n\r\n\r\n"
+    L"먄약 프로그램 실행 중에 재설치 및 DB AS접수 , 환경설정 복원\r\n\r\n"
+    L"재설치 및 DB AS접수가 완벽하게 이루어 지지 않습니다.\r\n\r\n" +
+    kCloseAll;
 inline constexpr wchar_t kSettingsRoot[] = L"Software\\VB and VBA Program Settings";
 
 // ---- the environment that run-e2e.sh sets up -------------------------------

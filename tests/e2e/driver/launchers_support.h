@@ -23,12 +23,6 @@ inline const std::wstring kRegiProgram = L"벨토가계부";
 inline const std::wstring kSetupFile = L"http://www.velto.example/setup/VeltoBook.exe";
 inline const std::wstring kDbFold = L"DBS";
 
-inline const std::wstring kReminder =
-    L"프로그램이 실행중 인지 확인 하여 주십시요.\r\n\r\n\r\n"
-    L"먄약 프로그램 실행 중에 재설치 및 DB AS접수 , 환경설정 복원\r\n\r\n"
-    L"재설치 및 DB AS접수가 완벽하게 이루어 지지 않습니다.\r\n\r\n"
-    L"벨토소프트의 모든 프로그램을 종료하여 주십시요.";
-inline const std::wstring kCloseAll = L"벨토소프트의 모든 프로그램을 종료하여 주십시요.";
 inline const std::wstring kAppTitle = L"도움터";
 
 inline void seedLauncherProfile(const std::wstring& backupDbPath = L"") {

@@ -15,8 +15,8 @@ const std::wstring kProductName = L"벨토 가계부 2024";
 
 std::wstring expectedTitle() {
   using namespace doumteo::build;
-  return L"벨토 Soft  도움터 Ver." + std::to_wstring(kVersionMajor) + L"." + std::to_wstring(kVersionMinor) + L"." +
-         std::to_wstring(kVersionPatch) + L"     홈페이지 -" + kMakerHost;
+  return kTitleName + std::wstring(L"  도움터 Ver.") + std::to_wstring(kVersionMajor) + L"." +
+         std::to_wstring(kVersionMinor) + L"." + std::to_wstring(kVersionPatch) + L"     홈페이지 -" + kMakerHost;
 }
 
 class MainWindow : public ::testing::Test {
@@ -42,13 +42,21 @@ TEST_F(MainWindow, ShowsTheTitleAndEveryCaption) {
   HWND main = waitMainWindow(program);
   EXPECT_EQ(windowText(main), expectedTitle());
 
-  const std::wstring captions[] = {L"홈페이지 바로가기", L"벨토소프트",       L"회원가입",          L"F A Q",
-                                   L"고객센터",          L"제품 A/S요청답변", L"제품소개 다운로드", L"동 영 상",
-                                   L"용지견본주문",      L"하드웨어쇼핑몰",   L"A/S 및 업데이트",   L"원격지원서비스",
-                                   L"최신버전업데이트",  L"DB AS접수",        L"DB접속테스트",      L"컴퓨터 시간 설정",
-                                   L"작업관리자",        L"레지스트리 삭제",  L"레지스트리 편집기", L"환경설정 복원",
-                                   L"본체뒷면 사진",     L"도움터 재설치",    L"벨토119 설치",      L"키보드 모형도",
-                                   L"벨토 소프트",       L"닫기 &C"};
+  using namespace doumteo::build;
+  const std::wstring remoteTool = kRemoteTool + std::wstring(L" 설치");
+  const std::wstring captions[] = {L"홈페이지 바로가기", kCompany,
+                                   L"회원가입",          L"F A Q",
+                                   L"고객센터",          L"제품 A/S요청답변",
+                                   L"제품소개 다운로드", L"동 영 상",
+                                   L"용지견본주문",      L"하드웨어쇼핑몰",
+                                   L"A/S 및 업데이트",   L"원격지원서비스",
+                                   L"최신버전업데이트",  L"DB AS접수",
+                                   L"DB접속테스트",      L"컴퓨터 시간 설정",
+                                   L"작업관리자",        L"레지스트리 삭제",
+                                   L"레지스트리 편집기", L"환경설정 복원",
+                                   L"본체뒷면 사진",     L"도움터 재설치",
+                                   remoteTool,           L"키보드 모형도",
+                                   kContactTitle,        L"닫기 &C"};
   const std::vector<Control> shown = controls(main);
   for (const std::wstring& caption : captions) {
     auto control = std::find_if(shown.begin(), shown.end(), [&](const Control& c) { return c.caption == caption; });

@@ -207,7 +207,7 @@ TEST_F(Settings, RestoreIsRefusedWhileTheProductRuns) {
   expectBox(reminder, kApp, kReminder, Icon::Warning);
   reminder.answer(IDOK);
   MsgBox refusal = waitMessageBox(program);
-  expectBox(refusal, kApp, kCloseEverything, Icon::Information);
+  expectBox(refusal, kApp, kCloseAll, Icon::Information);
   refusal.answer(IDOK);
   EXPECT_TRUE(noMessageBoxWithin(program, 400));
   EXPECT_EQ(getSetting(kApp, L"환경설정", L"CSType"), L"1");

@@ -24,12 +24,6 @@ namespace e2e::settings {
 
 inline const std::wstring kRestoreDone = L"환경설정 복원이 완료되었습니다.   ";
 inline const std::wstring kNoBackupFile = L"환경설정을 복원할 파일이 없습니다.  ";
-inline const std::wstring kReminder =
-    L"프로그램이 실행중 인지 확인 하여 주십시요.\r\n\r\n\r\n"
-    L"먄약 프로그램 실행 중에 재설치 및 DB AS접수 , 환경설정 복원\r\n\r\n"
-    L"재설치 및 DB AS접수가 완벽하게 이루어 지지 않습니다.\r\n\r\n"
-    L"벨토소프트의 모든 프로그램을 종료하여 주십시요.";
-inline const std::wstring kCloseEverything = L"벨토소프트의 모든 프로그램을 종료하여 주십시요.";
 inline const std::wstring kRegLogReadEnding = L"in procedure RegLogRead of Module modRegedit";
 inline const std::wstring kSnapshotRefusal =
     L"설정을 바꾸기 전에 지금의 설정을 복원 지점으로 저장하지 못해 작업을 멈췄습니다.\r\n"

@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "build_config.h"
+#include "common/text.h"
 #include "driver/dialogs_support.h"
 #include "driver/driver.h"
 
@@ -17,11 +18,12 @@ namespace {
 const std::wstring kProductName = L"벨토 가계부 2024";
 const std::wstring kRegiProgram = L"벨토가계부";
 const std::wstring kAppTitle = L"도움터";
-const std::wstring kLoginTitle = L"벨토홈페이지 로그인";
+const std::wstring kLoginTitle = doumteo::build::kLoginTitle;
 
 // An address on the maker's site of this build's profile.
 std::wstring site(const std::wstring& path) { return std::wstring(L"http://") + doumteo::build::kMakerHost + path; }
-const std::wstring kRemoteSupport = std::wstring(L"http://") + doumteo::build::kRemoteHost + L"/velto";
+const std::wstring kRemoteSupport =
+    std::wstring(L"http://") + doumteo::build::kRemoteHost + doumteo::build::kRemotePath;
 
 void expectQuestion(const MsgBox& box, const std::wstring& title, const std::wstring& text) {
   EXPECT_EQ(box.title, title);
@@ -72,20 +74,20 @@ class WebScenario : public ::testing::Test {
 using WebShortcuts = WebScenario;
 
 TEST_F(WebShortcuts, EachAsksItsQuestionAndOpensItsAddressOnlyOnYes) {
+  using namespace doumteo::build;
   struct Case {
-    const wchar_t* caption;
-    const wchar_t* prompt;
+    std::wstring caption, prompt;
     const wchar_t* path;  // on the maker's site, as winebrowser hands it on
   };
   const Case cases[] = {
-      {L"벨토소프트", L"벨토소프트 홈페이지로 이동하시겠습니까?", L"/"},
-      {L"회원가입", L"회원가입으로 이동하시겠습니까?", L"/html/join.php"},
-      {L"F A Q", L"FAQ로 이동하시겠습니까?", L"/html/community_02.php"},
-      {L"고객센터", L"고객센터로 이동하시겠습니까?", L"/html/community.php"},
-      {L"제품소개 다운로드", L"제품소개 다운로드로 이동하시겠습니까?", L"/html/download.php"},
-      {L"동 영 상", L"동영상으로 이동하시겠습니까?", L"/html/gang01.php"},
-      {L"용지견본주문", L"용지견본주문으로 이동하시겠습니까?", L"/html/paper.php"},
-      {L"하드웨어쇼핑몰", L"하드웨어쇼핑몰로 이동하시겠습니까?", L"/html/shop.php"},
+      {kCompany, kCompany + std::wstring(L" 홈페이지로 이동하시겠습니까?"), L"/"},
+      {L"회원가입", L"회원가입으로 이동하시겠습니까?", kPageJoin},
+      {L"F A Q", L"FAQ로 이동하시겠습니까?", kPageFaq},
+      {L"고객센터", L"고객센터로 이동하시겠습니까?", kPageSupport},
+      {L"제품소개 다운로드", L"제품소개 다운로드로 이동하시겠습니까?", kPageDownload},
+      {L"동 영 상", L"동영상으로 이동하시겠습니까?", kPageVideo},
+      {L"용지견본주문", L"용지견본주문으로 이동하시겠습니까?", kPagePaper},
+      {L"하드웨어쇼핑몰", L"하드웨어쇼핑몰로 이동하시겠습니까?", kPageShop},
   };
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
@@ -115,9 +117,12 @@ TEST_F(WebShortcuts, RemoteSupportAndTheRemoteHelpToolAskFirst) {
   clickAndAnswer(program, main, L"원격지원서비스", L"원격지원서비스를 실행하시겠습니까?", IDYES);
   EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{kRemoteSupport});
 
-  clickAndAnswer(program, main, L"벨토119 설치", L"벨토119를 설치 하시겠습니까?", IDNO);
-  clickAndAnswer(program, main, L"벨토119 설치", L"벨토119를 설치 하시겠습니까?", IDYES);
-  EXPECT_EQ(waitUrls(2), (std::vector<std::wstring>{kRemoteSupport, site(L"/download/velto119.exe")}));
+  using doumteo::build::kRemoteTool;  // 벨토119 takes "를", the second maker's tool "을"
+  const std::wstring tool = kRemoteTool + std::wstring(L" 설치");
+  const std::wstring ask = kRemoteTool + std::wstring(doumteo::objectParticle(kRemoteTool)) + L" 설치 하시겠습니까?";
+  clickAndAnswer(program, main, tool, ask, IDNO);
+  clickAndAnswer(program, main, tool, ask, IDYES);
+  EXPECT_EQ(waitUrls(2), (std::vector<std::wstring>{kRemoteSupport, site(doumteo::build::kRemoteToolPath)}));
   Sleep(kNoAddressMs);
   EXPECT_EQ(readUrls().size(), 2u);
   EXPECT_TRUE(program.running());
@@ -228,8 +233,9 @@ TEST_F(WebLogin, SpecialCharactersOfThePasswordAreEscapedInTheAddress) {
   expectQuestion(ask, kAppTitle, L"제품 A/S요청답변 으로 이동하시겠습니까?");
   ask.answer(IDYES);
   waitGone(d.window);
-  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(L"/html/program_login.php"
-                                                        L"?&id=kim%20lee&passwd=a%26b%23c%2Bd%25e%3Df%3Fg%20h")});
+  EXPECT_EQ(waitUrls(1),
+            std::vector<std::wstring>{site(doumteo::build::kPageLogin +
+                                           std::wstring(L"?&id=kim%20lee&passwd=a%26b%23c%2Bd%25e%3Df%3Fg%20h"))});
   EXPECT_EQ(savedId(), L"kim lee");
   EXPECT_TRUE(IsWindowEnabled(main));
   EXPECT_TRUE(program.running());
@@ -261,7 +267,8 @@ TEST_F(WebLogin, EnterInThePasswordBoxLogsInAndNoOpensNothing) {
   pressKey(d.password, VK_RETURN);
   waitMessageBox(program).answer(IDYES);
   waitGone(d.window);
-  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(L"/html/program_login.php?&id=velto_park&passwd=pw1234")});
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{
+                             site(doumteo::build::kPageLogin + std::wstring(L"?&id=velto_park&passwd=pw1234"))});
 }
 
 TEST_F(WebLogin, EnterOnTheLoginButtonPressesIt) {
@@ -303,14 +310,14 @@ class DbCheck : public WebScenario {
  protected:
   void SetUp() override {
     WebScenario::SetUp();
-    deleteSettings(L"벨토공통");
+    deleteSettings(doumteo::build::kSharedSettings);
     deleteSettings(kRegiProgram);
     // The database folder of the product, holding no database.
     makeFolders(folder.file(L"DBS"));
     setSetting(L"BackUp", L"DB경로", L"경로", folder.file(L"DBS\\"));
   }
   void TearDown() override {
-    deleteSettings(L"벨토공통");
+    deleteSettings(doumteo::build::kSharedSettings);
     deleteSettings(kRegiProgram);
     WebScenario::TearDown();
   }
@@ -333,10 +340,11 @@ class DbCheck : public WebScenario {
   }
   static std::wstring mdacQuestion(const std::wstring& version) {
     return L"MDAC(Microsoft Data Access Components)가 설치 되어 있지 않거나 버전이 낮습니다.(현재Ver:" + version +
-           L")\r\n당사 홈페이지 자료실 8번[데이타전송/임대회원용 설치파일]에서 다운로드하여 설치하세요.\r\n"
-           L"지금 다운로드 하시겠습니까?";
+           L")\r\n" + doumteo::build::kMdacWhere + L"에서 다운로드하여 설치하세요.\r\n지금 다운로드 하시겠습니까?";
   }
-  bool checkValueWritten() const { return getSetting(L"벨토공통", L"MDAC_Check", L"CHECK_VALUE").has_value(); }
+  bool checkValueWritten() const {
+    return getSetting(doumteo::build::kSharedSettings, L"MDAC_Check", L"CHECK_VALUE").has_value();
+  }
 
   RegistryValueRestorer mdacVersion{HKEY_LOCAL_MACHINE, L"Software\\Microsoft\\DataAccess", L"FullInstallVer"};
 };
@@ -377,7 +385,7 @@ TEST_F(DbCheck, OldComponentsAskForTheDownload) {
   EXPECT_EQ(again.title, L"MDAC누락");
   again.answer(IDYES);
   expectFailureResult(program);
-  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(L"/download/mdac.exe")});
+  EXPECT_EQ(waitUrls(1), std::vector<std::wstring>{site(doumteo::build::kMdacPath)});
 
   // No version at all reads as 0 and shows nothing after "(현재Ver:".
   mdacVersion.remove();
