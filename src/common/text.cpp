@@ -61,10 +61,8 @@ const wchar_t* objectParticle(std::wstring_view name) {
   if (name.empty()) return kAfterVowel;
   const wchar_t c = name.back();
   if (c >= 0xAC00 && c <= 0xD7A3) return (c - 0xAC00) % 28 != 0 ? kAfterConsonant : kAfterVowel;
-  if (c >= L'0' && c <= L'9')
-    return std::wstring_view(L"013678").find(c) != std::wstring_view::npos ? kAfterConsonant : kAfterVowel;
-  const wchar_t upper = (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c;
-  if (upper == L'L' || upper == L'M' || upper == L'N' || upper == L'R') return kAfterConsonant;
+  // Digits read in Sino-Korean and Latin letters read by their names.
+  if (std::wstring_view(L"013678LMNR").find(foldUp(c)) != std::wstring_view::npos) return kAfterConsonant;
   return kAfterVowel;
 }
 
