@@ -89,7 +89,6 @@ bool saveElevated(MessageBoxPort& box, ShellPort& shell, const LocalTime& record
   return false;
 }
 
-bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 bool isBlank(wchar_t c) { return c == L' ' || c == L'\t'; }
 
 // The words after the program's own path, split at blanks.
@@ -108,13 +107,8 @@ std::vector<std::wstring> argumentWords(const std::wstring& commandLine) {
 
 bool isSetDateSwitch(const std::wstring& word) { return localeLower(word) == L"/set-date"; }
 
-// YYYY-MM-DD, digits only.
-bool isDateWord(const std::wstring& w) {
-  if (w.size() != 10 || w[4] != L'-' || w[7] != L'-') return false;
-  for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9})
-    if (!isDigit(w[i])) return false;
-  return true;
-}
+// YYYY-MM-DD; its three numbers are checked as the lists' entries are.
+bool isDateWord(const std::wstring& w) { return w.size() == 10 && w[4] == L'-' && w[7] == L'-'; }
 
 }  // namespace
 

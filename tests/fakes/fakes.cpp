@@ -138,7 +138,7 @@ void FakeFileSystem::deleteFile(const std::wstring& path) {
 
 void FakeClock::setLocalTime(const LocalTime& t) {
   log_.push_back(L"clock:set");
-  if (refuse) throw Failure(1314, L"A required privilege is not held by the client.");
+  if (refuse) throw Failure(refusal, L"A required privilege is not held by the client.");
   set.push_back(t);
 }
 

@@ -103,6 +103,7 @@ class FakeClock final : public ClockPort {
   LocalTime current{2009, 3, 4, 5, 14, 5, 33, 120};
   std::vector<LocalTime> set;
   bool refuse = false;  // the system refuses the change
+  int refusal = 1314;   // with this error number
 
  private:
   EventLog& log_;

@@ -81,7 +81,7 @@ TEST(TimeSetSave, SetsPickedDateAtTheTimeOfDayReadWhenSaving) {
 TEST(TimeSetSave, LeadingZerosDoNotMatter) {
   fakes::FakeEnv env;
   EXPECT_EQ(SetClockFromLists(env.clock, L"2001", L"01", L"09"), (LocalTime{2001, 1, 0, 9, 14, 5, 33, 0}));
-  EXPECT_EQ(SetClockFromLists(env.clock, L"02001", L"1", L"009").day, 9);
+  EXPECT_EQ(SetClockFromLists(env.clock, L" 002001 ", L"1", L"009").day, 9);
   EXPECT_EQ(env.clock.set.size(), 2u);
 }
 
@@ -178,13 +178,21 @@ TEST(TimeSetSave, LastDaysThatDoExistAreSet) {
   EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2012", L"02", L"29"));
   EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2100", L"12", L"31"));
   EXPECT_EQ(env.clock.set.size(), 3u);
+  const int last[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};  // of 2010
+  for (int m = 1; m <= 12; ++m) {
+    EXPECT_NO_THROW(ClockRecordFromLists(env.clock.now(), L"2010", std::to_wstring(m), L"1")) << m;
+    EXPECT_NO_THROW(ClockRecordFromLists(env.clock.now(), L"2010", std::to_wstring(m), std::to_wstring(last[m - 1])));
+    EXPECT_THROW(ClockRecordFromLists(env.clock.now(), L"2010", std::to_wstring(m), std::to_wstring(last[m - 1] + 1)),
+                 InvalidDate)
+        << m;
+  }
 }
 
 TEST(TimeSetSave, TextsNotFromTheListsAreRefused) {
   for (const auto& [y, m, d] :
        {std::tuple{L"", L"01", L"01"}, std::tuple{L"1999", L"01", L"01"}, std::tuple{L"2010", L"13", L"01"},
         std::tuple{L"2010", L"00", L"01"}, std::tuple{L"2010", L"01", L"0"}, std::tuple{L"2010", L"1a", L"01"},
-        std::tuple{L"2010", L"-1", L"01"}}) {
+        std::tuple{L"2010", L"-1", L"01"}, std::tuple{L"2010", L"01", L"0:"}}) {
     fakes::FakeEnv env;
     EXPECT_THROW(ClockRecordFromLists(env.clock.now(), y, m, d), InvalidDate);
     EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, env.shell, y, m, d));
@@ -216,15 +224,17 @@ TEST(TimeSetCommand, OnlyExactlyOneExistingDateIsSet) {
   EXPECT_EQ(env.clock.set, (std::vector<LocalTime>{{2010, 12, 0, 24, 14, 5, 33, 0}, {2100, 12, 0, 31, 14, 5, 33, 0}}));
   env.clock.refuse = true;
   EXPECT_EQ(RunSetDateCommand(env.clock, L"doumteo.exe /set-date 2010-12-24"), 1314);
+  env.clock.refusal = 0;  // a refusal without a number is still one
+  EXPECT_EQ(RunSetDateCommand(env.clock, L"doumteo.exe /set-date 2010-12-24"), 31);
 }
 
 TEST(TimeSetCommand, AnythingButTheExactFormIsRefusedWithoutTouchingTheClock) {
-  for (const wchar_t* line :
-       {L"doumteo.exe /set-date", L"doumteo.exe /set-date x", L"doumteo.exe /set-date 2010-02-31",
-        L"doumteo.exe /set-date 1999-01-01", L"doumteo.exe /set-date 2101-01-01", L"doumteo.exe /set-date 2010-1-01",
-        L"doumteo.exe /set-date 2010/12/24", L"doumteo.exe /set-date \"2010-12-24\"",
-        L"doumteo.exe /set-date 2010-12-24 2010-12-25", L"doumteo.exe /set-date 2010-12-+4",
-        L"doumteo.exe /set-date 2010-00-10", L"doumteo.exe /set-date 0000-00-00"}) {
+  for (const wchar_t* line : {L"doumteo.exe /set-date", L"doumteo.exe /set-date x", L"doumteo.exe /set-date 2010-02-31",
+                              L"doumteo.exe /set-date 1999-01-01", L"doumteo.exe /set-date 2101-01-01",
+                              L"doumteo.exe /set-date 2010-1-01", L"doumteo.exe /set-date 2010/12/24",
+                              L"doumteo.exe /set-date \"2010-12-24\"", L"doumteo.exe /set-date 2010-12-24 2010-12-25",
+                              L"doumteo.exe /set-date 2010-12-+4", L"doumteo.exe /set-date 2010-00-10",
+                              L"doumteo.exe /set-date 0000-00-00", L"doumteo.exe /set-date 2010-12-245"}) {
     fakes::FakeEnv env;
     EXPECT_EQ(RunSetDateCommand(env.clock, line), 87) << line;
     EXPECT_FALSE(clockCalled(env)) << line;
