@@ -61,6 +61,7 @@ TEST(Radix64Decode, ChecksButDropsTrailingPartOfAGroup) {
   EXPECT_EQ(Radix64Decode(L"QUJDRA"), L"ABC");
   EXPECT_EQ(Radix64Decode(L"QUJ"), L"");
   expectOverflow([] { Radix64Decode(L"QUJDR "); });
+  expectOverflow([] { Radix64Decode(std::wstring(L"QUJDR") + wchar_t(0x100)); });  // just past the table
 }
 
 TEST(Radix64Decode, FailsWithOverflowOutsideTheAlphabet) {
@@ -169,6 +170,9 @@ TEST(HexTextDecode, MalformedGroupsStayInBounds) {
   EXPECT_EQ(HexTextDecode(L"zzzz"), std::wstring(1, L'\0'));
   EXPECT_EQ(HexTextDecode(L"1z00"), std::wstring(1, wchar_t(0x1)));  // read as "001z", up to the z
   EXPECT_EQ(HexTextDecode(L"4g12"), std::wstring(1, wchar_t(0x124)));
+  EXPECT_EQ(HexTextDecode(L"z041"), L"A");  // one "0" is no single-byte group
+  EXPECT_EQ(HexTextDecode(L"00" + std::wstring(1, wchar_t(0x80)) + L"1"),
+            std::wstring(1, L'\0'));  // just past the digits
 }
 
 // Old readers counted groups in 16 bits and refused texts of more than 8191
