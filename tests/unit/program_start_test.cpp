@@ -40,4 +40,5 @@ TEST(ProgramStart, TheShellGetsTheProgramAndItsParametersApart) {
             L"rundll32.exe|shell32.dll,Control_RunDLL timedate.cpl,,0");
   EXPECT_EQ(split(L"\"C:\\도움 터\\a b.exe\"  /x \"y z\""), L"C:\\도움 터\\a b.exe|/x \"y z\"");
   EXPECT_EQ(split(L"\"C:\\unclosed b.exe"), L"C:\\unclosed b.exe|");
+  EXPECT_EQ(split(L"\"\" /x"), L"|/x");  // an empty quoted name
 }
