@@ -391,7 +391,7 @@ TEST_F(RestorePoints, Screenshot) {
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
   const std::wstring dpi = std::to_wstring(environment().dpi);
-  // As a person opens it: Alt+Space for the system menu, then R.
+  // As a person opens it: Alt+Space for the system menu, then P.
   SetForegroundWindow(main);
   waitUntil([&] { return GetForegroundWindow() == main; }, L"the main window in front");
   auto key = [](WORD vk, bool up) {
@@ -412,12 +412,7 @@ TEST_F(RestorePoints, Screenshot) {
       },
       L"the system menu");
   screenshot(menu, L"system-menu-" + dpi);
-  // R is also the mnemonic of the menu's own Restore (disabled here), which
-  // Wine's menu takes first: the entry is reached with the arrows. From
-  // Restore, Up wraps to Wine's own last item, then Close, then the entry.
-  std::vector<INPUT> keys;
-  for (int i = 0; i < 3; ++i) keys.insert(keys.end(), {key(VK_UP, false), key(VK_UP, true)});
-  keys.insert(keys.end(), {key(VK_RETURN, false), key(VK_RETURN, true)});
+  std::vector<INPUT> keys{key('P', false), key('P', true)};
   SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
   Dialog d = shown(program, main);
   EXPECT_EQ(listItems(d.list), std::vector<std::wstring>{L"저장된 복원 지점이 없습니다."});

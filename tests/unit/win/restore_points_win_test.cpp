@@ -39,7 +39,45 @@ TEST(RestorePointsMenu, TheEntryStandsRightBelowTheWindowsSeparator) {
   EXPECT_EQ(GetMenuItemID(menu, at + 1), static_cast<UINT>(SC_CLOSE));
   wchar_t caption[64] = {};
   GetMenuStringW(menu, FrmMain::kRestorePointsCommand, caption, 64, MF_BYCOMMAND);
-  EXPECT_EQ(std::wstring(caption), L"복원 지점(&R)...");
+  EXPECT_EQ(std::wstring(caption), FrmMain::kRestorePointsCaption);
+}
+
+// Alt+Space, then the entry's letter, opens the dialog in one keystroke: no
+// other entry of the system menu may take that letter first.
+TEST(RestorePointsMenu, AltSpaceAndTheLetterOpenTheDialog) {
+  ui::registerClasses(GetModuleHandleW(nullptr));
+  fakes::FakeEnv env;
+  ProductProfile profile;
+  FrmMain main(env.services(), profile, false);
+  main.create(nullptr, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX);
+  ShowWindow(main.hwnd(), SW_SHOW);
+  SetForegroundWindow(main.hwnd());
+  const std::wstring caption = FrmMain::kRestorePointsCaption;
+  const wchar_t letter = caption[caption.find(L'&') + 1];
+  static bool opened = false;
+  opened = false;
+  // Runs inside the menu's and then the dialog's own loop.
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
+    if (HWND dialog = FindWindowW(nullptr, L"복원 지점")) {
+      opened = true;
+      PostMessageW(dialog, WM_CLOSE, 0, 0);
+    }
+  });
+  PostMessageW(main.hwnd(), WM_SYSCHAR, VK_SPACE, 1u << 29);  // Alt+Space
+  PostMessageW(main.hwnd(), WM_CHAR, static_cast<WPARAM>(towlower(letter)), 0);
+  const DWORD start = GetTickCount();
+  MSG msg;
+  while (!opened && GetTickCount() - start < 5000) {
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+    Sleep(10);
+  }
+  KillTimer(nullptr, timer);
+  EXPECT_TRUE(opened);
+  // Close a menu still open, should the letter not have reached the entry.
+  EndMenu();
 }
 
 std::vector<std::uint8_t> bytesOf(const std::wstring& text, bool terminated = true) {
