@@ -77,13 +77,26 @@ inline constexpr wchar_t kSnapshotRestore[] = L"환경설정복원";
 
 // localAppData\도움터\복원지점
 std::wstring snapshotFolderOf(const std::wstring& localAppData);
-// "YYYYMMDD_HHMMSS_mmm action.reg"; a second snapshot in the same millisecond
-// gets "_01", "_02"… after the time, so names sort in the order written.
+// "YYYYMMDD_HHMMSS_mmm NNNNNN action.reg": the local time, then the number of
+// the writing, one more than the greatest in the folder. The time is for the
+// reader; the order is the number's, which setting the clock back cannot
+// change.
 std::wstring snapshotFileName(const LocalTime& time, const std::wstring& action,
                               const std::vector<std::wstring>& existing);
+struct SnapshotName {
+  std::wstring when;    // "YYYY-MM-DD HH:MM:SS"
+  std::wstring action;  // as written in the name
+  // None in the names written before the numbers ("YYYYMMDD_HHMMSS_mmm[_NN]
+  // action.reg"), which come before every numbered one, in the order of
+  // their names.
+  std::optional<std::uint64_t> number;
+};
+std::optional<SnapshotName> parseSnapshotFileName(const std::wstring& name);
 bool isSnapshotFileName(const std::wstring& name);
-// The oldest snapshots beyond the newest `kept` (never justWritten, which
-// stays even when the clock was set back); other files are not touched.
+// The snapshots among names (other files left out), the last written first.
+std::vector<std::wstring> snapshotsNewestFirst(const std::vector<std::wstring>& names);
+// The snapshots written before the last `kept`; never justWritten. Other
+// files are not touched.
 std::vector<std::wstring> snapshotsToRemove(const std::vector<std::wstring>& names, const std::wstring& justWritten,
                                             std::size_t kept = kSnapshotsKept);
 

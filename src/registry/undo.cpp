@@ -25,12 +25,6 @@ std::wstring actionInWords(const std::wstring& action) {
   return action;
 }
 
-// "YYYYMMDD_HHMMSS_mmm…" as "YYYY-MM-DD HH:MM:SS".
-std::wstring whenOf(const std::wstring& name) {
-  return name.substr(0, 4) + L"-" + name.substr(4, 2) + L"-" + name.substr(6, 2) + L" " + name.substr(9, 2) + L":" +
-         name.substr(11, 2) + L":" + name.substr(13, 2);
-}
-
 // Hangul and the other wide characters take two columns of a fixed-pitch font.
 std::size_t columns(const std::wstring& text) {
   std::size_t n = 0;
@@ -127,18 +121,13 @@ std::vector<RestorePoint> listRestorePoints(const Services& s) {
   } catch (const Failure&) {
     return {};
   }
-  std::vector<std::wstring> names;
-  for (auto& n : s.files.listFiles(folder, L"*.reg"))
-    if (isSnapshotFileName(n)) names.push_back(std::move(n));
-  // The names sort in the order they were written.
-  std::sort(names.rbegin(), names.rend());
   std::vector<RestorePoint> points;
-  for (const auto& name : names) {
+  for (const auto& name : snapshotsNewestFirst(s.files.listFiles(folder, L"*.reg"))) {
+    const auto parsed = parseSnapshotFileName(name);
     RestorePoint p;
     p.fileName = name;
-    p.when = whenOf(name);
-    const std::size_t blank = name.find(L' ');
-    p.action = blank == std::wstring::npos ? L"" : actionInWords(name.substr(blank + 1, name.size() - blank - 5));
+    p.when = parsed->when;
+    p.action = actionInWords(parsed->action);
     try {
       const auto read = readSnapshotFile(s.files.readFile(folder + L"\\" + name, kSnapshotFileLimit));
       if (read.content) {

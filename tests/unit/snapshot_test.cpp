@@ -173,35 +173,19 @@ TEST(SnapshotRead, WideNamesAndTextsSurviveTheExport) {
   EXPECT_EQ(readSnapshotFile(regFileBytes(exportText(content))).content, content);
 }
 
-TEST(SnapshotNames, SortInTheOrderWritten) {
+TEST(SnapshotNames, TheNumberOfTheWritingOrdersThemNotTheClock) {
   const LocalTime t{2024, 1, 1, 2, 9, 5, 3, 7};
-  EXPECT_EQ(snapshotFileName(t, L"전체삭제", {}), L"20240102_090503_007 전체삭제.reg");
-  const std::vector<std::wstring> one{L"20240102_090503_007 전체삭제.reg"};
-  const std::wstring second = snapshotFileName(t, L"복원", one);
-  EXPECT_EQ(second, L"20240102_090503_007_01 복원.reg");
-  EXPECT_EQ(snapshotFileName(t, L"복원", {one[0], second}), L"20240102_090503_007_02 복원.reg");
-  std::vector<std::wstring> names{second, L"20240102_090503_008 복원.reg", one[0], L"20231231_235959_999 복원.reg"};
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"20231231_235959_999 복원.reg", one[0], second,
-                                              L"20240102_090503_008 복원.reg"}));
-  EXPECT_TRUE(isSnapshotFileName(one[0]));
+  // Names written before the numbers come first, in the order of their names.
+  const std::vector<std::wstring> old{L"20240102_090503_007 전체삭제.reg", L"20240102_090503_007_01 복원.reg"};
+  EXPECT_EQ(snapshotFileName(t, L"전체삭제", old), L"20240102_090503_007 000001 전체삭제.reg");
+  const std::vector<std::wstring> names{old[1], L"20100101_000000_000 000010 복원.reg", L"메모.reg", old[0],
+                                        L"20240102_090503_007 000009 복원.reg"};
+  EXPECT_EQ(snapshotFileName(t, L"복원", names), L"20240102_090503_007 000011 복원.reg");
+  EXPECT_EQ(snapshotsNewestFirst(names), (std::vector<std::wstring>{names[1], names[4], old[1], old[0]}));
+  EXPECT_EQ(parseSnapshotFileName(names[1])->action, L"복원");
+  EXPECT_EQ(parseSnapshotFileName(old[1])->action, L"복원");
   EXPECT_FALSE(isSnapshotFileName(L"내 설정.reg"));
   EXPECT_FALSE(isSnapshotFileName(L"20240102_090503_007 전체삭제.txt"));
-}
-
-TEST(SnapshotNames, KeepTheNewestThirtyAndTheOneJustWritten) {
-  std::vector<std::wstring> names{L"메모.reg"};
-  for (int day = 1; day <= 30; ++day)
-    names.push_back(L"202401" + std::wstring(day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_120000_000 복원.reg");
-  const std::wstring fresh = L"20240201_120000_000 복원.reg";
-  names.push_back(fresh);
-  EXPECT_EQ(snapshotsToRemove(names, fresh), std::vector<std::wstring>{L"20240101_120000_000 복원.reg"});
-  // After the clock was set back the new name sorts first; it stays all the same.
-  const std::wstring early = L"20090101_120000_000 복원.reg";
-  names.back() = early;
-  EXPECT_EQ(snapshotsToRemove(names, early), std::vector<std::wstring>{L"20240101_120000_000 복원.reg"});
-  names.pop_back();
-  EXPECT_TRUE(snapshotsToRemove(names, L"").empty());
 }
 
 // ---- the flows -------------------------------------------------------------
@@ -241,7 +225,7 @@ TEST_F(SnapshotFlow, FullWipeSavesTheWholeAreaFirst) {
   env.messages.answers = {Answer::Yes};
   btnReDelDB_MouseDown(env.services(), profile, 1, 1);
   EXPECT_FALSE(env.registry.keyExists(reg::kHkeyCurrentUser, std::string(kArea) + "\\VeltoBook"));
-  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 전체삭제.reg"});
+  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 000001 전체삭제.reg"});
   EXPECT_EQ(snapshotContent(snapshots()[0]), (RegExport{{settingsAreaExportPath(L"VeltoBook")}, area}));
   ASSERT_EQ(env.messages.shown.size(), 2u);
   EXPECT_EQ(env.messages.shown[1].text, L"벨토장부의 전체레지스트리가 삭제 되었습니다");
@@ -252,7 +236,7 @@ TEST_F(SnapshotFlow, SelectiveWipeSavesTheAreaToo) {
   env.messages.answers = {Answer::Yes};
   btnReDelDB_MouseDown(env.services(), profile, 1, 0);
   EXPECT_FALSE(env.setting(L"VeltoBook", L"DB", L"Path"));
-  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 선택삭제.reg"});
+  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 000001 선택삭제.reg"});
   EXPECT_EQ(snapshotContent(snapshots()[0]), (RegExport{{settingsAreaExportPath(L"VeltoBook")}, area}));
 }
 
@@ -332,7 +316,7 @@ TEST_F(SnapshotFlow, TheThirtyFirstSnapshotRemovesTheOldest) {
   const auto left = snapshots();
   EXPECT_EQ(left.size(), 31u);  // thirty snapshots and the user's own file
   EXPECT_EQ(std::count(left.begin(), left.end(), L"20090101_080000_000 복원.reg"), 0);
-  EXPECT_EQ(std::count(left.begin(), left.end(), L"20090305_140533_120 전체삭제.reg"), 1);
+  EXPECT_EQ(std::count(left.begin(), left.end(), L"20090305_140533_120 000001 전체삭제.reg"), 1);
   EXPECT_EQ(std::count(left.begin(), left.end(), L"내 메모.reg"), 1);
 }
 
@@ -358,7 +342,7 @@ TEST_F(SnapshotFlow, RestoreSavesEveryApplicationOfTheFileFirst) {
   btnRegBackup_Click(env.services(), profile, L"환경설정_1.mdb");
   EXPECT_EQ(env.setting(L"VeltoBook", L"DB", L"Path"), L"D:\\new");
   EXPECT_EQ(env.setting(L"Neighbour", L"S", L"N"), L"W");
-  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 환경설정복원.reg"});
+  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 000001 환경설정복원.reg"});
   EXPECT_EQ(snapshotContent(snapshots()[0]), expected);
   EXPECT_EQ(env.messages.shown.back().text, L"환경설정 복원이 완료되었습니다.   ");
 }
