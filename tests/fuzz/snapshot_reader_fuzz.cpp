@@ -10,7 +10,7 @@
 #include "common/text.h"
 #include "fakes/fake_registry.h"
 #include "registry/snapshot.h"
-#include "registry/snapshot_reader.h"
+#include "registry/settings_area.h"
 #include "registry/undo.h"
 #include "settings_walker.h"
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,7 @@
 #include "platform/ansi.h"
 #include "registry/restore.h"
 #include "registry/snapshot.h"
-#include "registry/snapshot_reader.h"
+#include "registry/settings_area.h"
 #include "registry/wipe.h"
 #include "support/backup_encoder.h"
 
@@ -124,7 +125,7 @@ TEST(SnapshotExport, FileIsUtf16WithByteOrderMark) {
   EXPECT_EQ(fromUtf16le({0x3d, 0xd8, 0x00, 0xde}), L"\U0001F600");
 }
 
-TEST(SnapshotRead, ReadsAWholeAreaThroughTheWideAndTheAnsiCalls) {
+TEST(SnapshotRead, ReadsAWholeArea) {
   FakeEnv env;
   auto& r = env.registry;
   const std::string app = std::string(kArea) + "\\" + toAnsi(L"벨토장부");
@@ -141,13 +142,9 @@ TEST(SnapshotRead, ReadsAWholeAreaThroughTheWideAndTheAnsiCalls) {
       {top + L"\\환경설정\\Sub",
        {{L"n", reg::kDword, {1, 0, 0, 0}}, {L"m", reg::kMultiSz, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}}}},
   };
-  for (const bool wide : {true, false}) {
-    SCOPED_TRACE(wide ? "wide" : "ANSI");
-    r.wideReading = wide;
-    EXPECT_EQ(readSettingsArea(r, L"벨토장부"), expected);
-    EXPECT_TRUE(readSettingsArea(r, L"없음").empty());
-    EXPECT_EQ(r.openHandles(), 0u);
-  }
+  EXPECT_EQ(readSettingsArea(r, L"벨토장부"), expected);
+  EXPECT_TRUE(readSettingsArea(r, L"없음").empty());
+  EXPECT_EQ(r.openHandles(), 0u);
 }
 
 TEST(SnapshotRead, WideNamesAndTextsSurviveTheExport) {
@@ -302,6 +299,49 @@ TEST_F(SnapshotFlow, UnknownDataFolderStopsTheWipe) {
   EXPECT_NE(env.messages.shown[1].text.find(L"사용자의 로컬 응용 프로그램 데이터 폴더를 알 수 없습니다"),
             std::wstring::npos);
   EXPECT_EQ(registry(), before);
+}
+
+// What an area must not hold stops the action before the snapshot, with the
+// reason: a link (which the walk would follow out of the area), a value of a
+// type a snapshot cannot hold, a key without a name (which reopens itself).
+TEST_F(SnapshotFlow, AnAreaHoldingWhatCannotBeSavedIsRefusedBeforeAnyChange) {
+  const std::string area = std::string(kArea) + "\\VeltoBook";
+  const std::wstring shownArea = kAreaPath + L"\\VeltoBook";
+  const std::wstring target = L"\\Registry\\User\\S-1-5-21-0-0-0-1000\\Software\\Victim";
+  const std::vector<std::pair<std::function<void()>, std::wstring>> cases{
+      {[&] {
+         env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\Link", "SymbolicLinkValue", reg::kLink, utf16le(target));
+       },
+       L"설정 영역에 다른 곳의 키를 가리키는 레지스트리 링크가 있습니다: " + shownArea + L"\\Link"},
+      {[&] {
+         env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", "Hw", 8, {1, 2});
+       },
+       L"복원 지점에 저장할 수 없는 종류의 값이 있습니다.\r\n키: " + shownArea +
+           L"\\DB\r\n값: Hw\r\n종류: REG_RESOURCE_LIST"},
+      {[&] { env.registry.putNamelessKey(reg::kHkeyCurrentUser, area + "\\DB"); },
+       L"설정 영역에 이름이 없는 키가 있습니다: " + shownArea + L"\\DB\\(이름 없음)"},
+  };
+  env.files.files[L"C:\\Prog\\DBS\\환경설정_1.mdb"].content =
+      testing::backupFile(L"h", {{L"&", L"VeltoBook"}, {L"#", L"DB"}, {L"Path", L"D:\\new"}});
+  for (const auto& [plant, reason] : cases) {
+    plant();
+    const auto before = registry();
+    const std::wstring refusal =
+        L"설정을 바꾸기 전에 지금의 설정을 복원 지점으로 저장하지 못해 작업을 멈췄습니다.\r\n"
+        L"아무것도 지우거나 바꾸지 않았습니다.\r\n\r\n이유: " +
+        reason;
+    env.messages.shown.clear();
+    env.messages.answers = {Answer::Yes};
+    btnReDelDB_MouseDown(env.services(), profile, 1, 1);
+    ASSERT_EQ(env.messages.shown.size(), 2u);
+    EXPECT_EQ(env.messages.shown[1].text, refusal);
+    btnRegBackup_Click(env.services(), profile, L"환경설정_1.mdb");
+    EXPECT_EQ(env.messages.shown.back().text, refusal);
+    EXPECT_EQ(registry(), before);
+    EXPECT_TRUE(snapshots().empty());
+    env.registry.deleteKey(reg::kHkeyCurrentUser, area + "\\Link");
+    env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", "Hw", reg::kSz, {0});
+  }
 }
 
 TEST_F(SnapshotFlow, TheThirtyFirstSnapshotRemovesTheOldest) {
