@@ -31,9 +31,9 @@
 #include "platform/files_win.h"
 #include "platform/processes_win.h"
 #include "platform/registry_api_win.h"
-#include "registry/settings_store.h"
 #include "platform/shell_win.h"
 #include "registry/reg_log.h"
+#include "registry/settings_store.h"
 #include "web/radix64.h"
 
 namespace {

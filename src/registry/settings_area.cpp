@@ -212,26 +212,25 @@ std::optional<std::wstring> areaApplication(const std::wstring& path) {
 
 std::vector<SnapshotKey> readSettingsArea(RegistryApi& api, const std::wstring& app) {
   if (!isSettingsLevelName(app)) throw Failure(err::kInvalidCall, L"Invalid procedure call or argument");
-  // The levels above the area are opened one by one as well, so that a
-  // link among them is seen too.
-  std::vector<std::wstring> levels;
-  for (std::size_t start = 0;;) {
-    const std::size_t end = settingsAreaKeyPath(app).find(L'\\', start);
-    levels.push_back(settingsAreaKeyPath(app).substr(start, end == std::wstring::npos ? end : end - start));
-    if (end == std::wstring::npos) break;
-    start = end + 1;
-  }
-  std::unique_ptr<RegKey> parent;
+  // Every level is opened below its parent, those above the area as well,
+  // so that a link among them is seen too; of those only a link matters.
+  const std::wstring below = settingsAreaKeyPath(app);
+  std::vector<std::unique_ptr<RegKey>> held;
+  RegHandle parent = reg::kHkeyCurrentUser;
   std::wstring path = kCurrentUserName;
-  for (std::size_t i = 0; i < levels.size(); ++i) {
-    path += L"\\" + levels[i];
-    const RegHandle h = openOwn(api, parent ? parent->get() : reg::kHkeyCurrentUser, levels[i]);
+  for (std::size_t start = 0; start <= below.size();) {
+    const std::size_t end = std::min(below.find(L'\\', start), below.size());
+    const std::wstring level = below.substr(start, end - start);
+    path += L"\\" + level;
+    const RegHandle h = openOwn(api, parent, level);
     if (!h) return {};
-    parent = std::make_unique<RegKey>(api, h);
-    if (i + 1 < levels.size()) valuesOf(api, h, path);
+    held.push_back(std::make_unique<RegKey>(api, h));
+    parent = h;
+    start = end + 1;
+    if (start <= below.size()) valuesOf(api, h, path);
   }
   std::vector<SnapshotKey> keys;
-  walk(api, parent->get(), path, keys);
+  walk(api, parent, path, keys);
   return keys;
 }
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "registry/snapshot.h"
 #include "registry/settings_area.h"
+#include "registry/snapshot.h"
 
 namespace doumteo {
 namespace {

@@ -8,8 +8,8 @@
 #include "fakes/fakes.h"
 #include "platform/ansi.h"
 #include "registry/restore.h"
-#include "registry/snapshot.h"
 #include "registry/settings_area.h"
+#include "registry/snapshot.h"
 #include "registry/wipe.h"
 #include "support/backup_encoder.h"
 
