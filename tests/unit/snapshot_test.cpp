@@ -181,6 +181,8 @@ TEST(SnapshotNames, TheNumberOfTheWritingOrdersThemNotTheClock) {
   EXPECT_EQ(snapshotsNewestFirst(names), (std::vector<std::wstring>{names[1], names[4], old[1], old[0]}));
   EXPECT_EQ(parseSnapshotFileName(names[1])->action, L"복원");
   EXPECT_EQ(parseSnapshotFileName(old[1])->action, L"복원");
+  // A number beyond 64 bits, in a name the program did not write, is no number.
+  EXPECT_FALSE(parseSnapshotFileName(L"20240102_090503_007 " + std::wstring(19, L'9') + L" 복원.reg")->number);
   EXPECT_FALSE(isSnapshotFileName(L"내 설정.reg"));
   EXPECT_FALSE(isSnapshotFileName(L"20240102_090503_007 전체삭제.txt"));
 }
