@@ -186,6 +186,22 @@ TEST_F(Undo, WhatCannotBeWrittenIsNamedAndTheRestIsPutBack) {
   EXPECT_EQ(env.setting(L"Neighbour", L"S", L"N"), L"V");
 }
 
+// An area that holds a link since the point was saved: the undo stops
+// before the snapshot of its own and changes nothing.
+TEST_F(Undo, AnAreaHoldingALinkIsNotUndone) {
+  fullWipe();
+  put("VeltoBook\\S", "N", "V");
+  env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\VeltoBook\\Link", "SymbolicLinkValue", reg::kLink,
+                      utf16le(L"\\Registry\\User\\S-1-5-21-0-0-0-1000\\Software\\Victim"));
+  const auto before = registry();
+  EXPECT_FALSE(undo(listRestorePoints(env.services()).at(0)));
+  ASSERT_EQ(env.messages.shown.size(), 3u);
+  EXPECT_NE(env.messages.shown[2].text.find(L"레지스트리 링크가 있습니다: " + kAreaPath + L"\\VeltoBook\\Link"),
+            std::wstring::npos);
+  EXPECT_EQ(registry(), before);
+  EXPECT_EQ(listRestorePoints(env.services()).size(), 1u);
+}
+
 TEST_F(Undo, AFileGoneSinceTheListingIsReportedAsNotRead) {
   fullWipe();
   const auto wiped = registry();
