@@ -31,9 +31,9 @@
 #include "platform/files_win.h"
 #include "platform/processes_win.h"
 #include "platform/registry_api_win.h"
-#include "platform/settings_store.h"
 #include "platform/shell_win.h"
 #include "registry/reg_log.h"
+#include "registry/settings_store.h"
 #include "web/radix64.h"
 
 namespace {
@@ -138,7 +138,7 @@ struct Ports {
   }
 };
 
-std::wstring appKeyPath(const std::wstring& app) { return std::wstring(kSettingsRootW) + L"\\" + app; }
+std::wstring appKeyPath(const std::wstring& app) { return std::wstring(kSettingsRoot) + L"\\" + app; }
 
 void clean(const std::wstring& app) { RegDeleteTreeW(HKEY_CURRENT_USER, appKeyPath(app).c_str()); }
 
@@ -204,7 +204,7 @@ long restoreWithPattern(RegistryApi& api, FileSystemPort& files, const std::wstr
       app = second;
     } else if (first == L"#") {
       closeOpen();
-      sectionPath = toAnsi(std::wstring(kSettingsRootW) + L"\\" + app + L"\\" + second);
+      sectionPath = toAnsi(std::wstring(kSettingsRoot) + L"\\" + app + L"\\" + second);
       RegHandle created = 0;
       ++calls;
       if (api.createKey(reg::kHkeyCurrentUser, sectionPath, created) == reg::kSuccess) {

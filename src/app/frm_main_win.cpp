@@ -155,7 +155,7 @@ void FrmMain::addRestorePointsToSystemMenu() {
     }
   if (below == count) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
   InsertMenuW(menu, static_cast<UINT>(below == count ? -1 : below), MF_BYPOSITION | MF_STRING, kRestorePointsCommand,
-              L"복원 지점(&R)...");
+              kRestorePointsCaption);
 }
 
 LRESULT FrmMain::handleMessage(UINT m, WPARAM w, LPARAM l) {

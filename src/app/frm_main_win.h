@@ -35,6 +35,8 @@ class FrmMain final : public ui::Form, public WindowPort {
   static std::wstring windowTitle();
   // The system menu's command that opens the restore points.
   static constexpr UINT kRestorePointsCommand = 0x0110;
+  // P: R is the system menu's own Restore, which takes the key first.
+  static constexpr wchar_t kRestorePointsCaption[] = L"복원 지점(&P)...";
 
  protected:
   void onLoad() override;

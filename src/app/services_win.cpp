@@ -8,8 +8,8 @@
 #include "platform/files_win.h"
 #include "platform/processes_win.h"
 #include "platform/registry_api_win.h"
-#include "platform/settings_store.h"
 #include "platform/shell_win.h"
+#include "registry/settings_store.h"
 #include "ui/message_box_win.h"
 
 namespace doumteo {

@@ -72,9 +72,10 @@ class RegistryApi {
   virtual long deleteKey(RegHandle root, const std::string& path) = 0;
 
   // Wide ("W") reading, for what must come back exactly even where the ANSI
-  // code page cannot hold a name or a text. Ports without it keep these
-  // defaults, and readers fall back on the ANSI calls above.
-  virtual bool hasWideReading() const { return false; }
+  // code page cannot hold a name or a text. A port that leaves these out
+  // fails every reading of a settings area.
+  // RegOpenKeyExW with REG_OPTION_OPEN_LINK: the key at path is opened as
+  // itself; a link there is not followed (its levels above are).
   virtual long openKeyW(RegHandle /*root*/, const std::wstring& /*path*/, std::uint32_t /*access*/,
                         RegHandle& /*out*/) {
     return reg::kCallNotImplemented;
@@ -90,9 +91,7 @@ class RegistryApi {
     return reg::kCallNotImplemented;
   }
 
-  // Wide writing, for putting back exactly what the wide calls read. A port
-  // without it keeps these defaults; nothing that needs it runs then.
-  virtual bool hasWideWriting() const { return false; }
+  // Wide writing, for putting back exactly what the wide calls read.
   // RegCreateKeyExW with full access: the key and whatever is missing above it.
   virtual long createKeyW(RegHandle /*root*/, const std::wstring& /*path*/, RegHandle& /*out*/) {
     return reg::kCallNotImplemented;

@@ -94,7 +94,7 @@ long Win32RegistryApi::deleteKey(RegHandle root, const std::string& path) {
 
 long Win32RegistryApi::openKeyW(RegHandle root, const std::wstring& path, std::uint32_t access, RegHandle& out) {
   HKEY h = nullptr;
-  const LONG rc = RegOpenKeyExW(toHkey(root), path.c_str(), 0, access, &h);
+  const LONG rc = RegOpenKeyExW(toHkey(root), path.c_str(), REG_OPTION_OPEN_LINK, access, &h);
   if (rc == ERROR_SUCCESS) out = fromHkey(h);
   return rc;
 }

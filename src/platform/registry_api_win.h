@@ -21,13 +21,11 @@ class Win32RegistryApi final : public RegistryApi {
   long deleteValue(RegHandle key, const std::optional<std::string>& name) override;
   long deleteKey(RegHandle root, const std::string& path) override;
 
-  bool hasWideReading() const override { return true; }
   long openKeyW(RegHandle root, const std::wstring& path, std::uint32_t access, RegHandle& out) override;
   long enumKeyW(RegHandle key, std::uint32_t index, std::wstring& name) override;
   long enumValueW(RegHandle key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
                   std::vector<std::uint8_t>& data) override;
 
-  bool hasWideWriting() const override { return true; }
   long createKeyW(RegHandle root, const std::wstring& path, RegHandle& out) override;
   long setValueW(RegHandle key, const std::wstring& name, std::uint32_t type,
                  const std::vector<std::uint8_t>& data) override;

@@ -33,7 +33,7 @@ const std::wstring& field1(const std::vector<std::wstring>& fields) {
 }
 
 std::wstring sectionKeyPath(const std::wstring& app, const std::wstring& section) {
-  return std::wstring(kSettingsRootW) + L"\\" + app + L"\\" + section;
+  return settingsAreaKeyPath(app) + L"\\" + section;
 }
 
 // Where a record may write: both levels must name one key of their own.
@@ -91,7 +91,7 @@ class LogReader {
     // root or beside another program's settings: it is skipped.
     if (!writable(app_, section_)) return;
     auto appKey = freshRoot();
-    if (!appKey->OpenKey(std::wstring(kSettingsRootW) + L"\\" + app_)) return;
+    if (!appKey->OpenKey(settingsAreaKeyPath(app_))) return;
     auto sectionKey = appKey->OpenKeyNew(section_);
     if (!sectionKey) return;
     sectionKey->SetValue(name, RegistryValue(value));
@@ -110,30 +110,11 @@ class LogReader {
 
 }  // namespace
 
-bool isSettingsLevelName(const std::wstring& name) {
-  if (name.empty()) return false;
-  // A key name holds at most 255 UTF-16 units; a longer one names no key
-  // that could exist, and opening it fails with an error of its own.
-  constexpr std::size_t kMaxKeyName = 255;
-  bool onlyDots = true;
-  for (wchar_t c : name) {
-    if (c == L'\\' || c < 0x20 || c == 0x7F) return false;
-    if (c != L'.') onlyDots = false;
-  }
-  return !onlyDots && utf16Length(name) <= kMaxKeyName;
-}
-
 void applySettingsLog(const Services& services, const std::wstring& settingsText) {
   LogReader(services).apply(settingsText);
 }
 
-std::vector<std::wstring> settingsLogApplications(const Services& services, const std::wstring& path) {
-  std::wstring text;
-  try {
-    text = HexTextDecode(Radix64Decode(fromAnsi(services.files.readFirstLine(path))));
-  } catch (const Failure&) {
-    return {};
-  }
+std::vector<std::wstring> settingsLogApplications(const std::wstring& text) {
   // Key names are compared without regard to ASCII case, as the registry does.
   std::vector<std::wstring> apps, seen;
   const auto lines = split(text, L"\r\n");
@@ -147,7 +128,7 @@ std::vector<std::wstring> settingsLogApplications(const Services& services, cons
   return apps;
 }
 
-bool RegLogRead(const Services& services, const std::wstring& path) {
+std::wstring readSettingsLog(const Services& services, const std::wstring& path) {
   std::string line;
   bool opened = true;
   // Open and read are two steps: a file that cannot be opened also fails
@@ -169,7 +150,11 @@ bool RegLogRead(const Services& services, const std::wstring& path) {
   // Both layers come off as one step; on failure the undecoded line stays,
   // which holds no line break and so is only a header.
   guardedStep(services.messages, reportText, [&] { text = HexTextDecode(Radix64Decode(text)); });
-  applySettingsLog(services, text);
+  return text;
+}
+
+bool RegLogRead(const Services& services, const std::wstring& path) {
+  applySettingsLog(services, readSettingsLog(services, path));
   return true;
 }
 

@@ -5,10 +5,9 @@
 #include <vector>
 
 #include "platform/ports.h"
+#include "registry/settings_area.h"
 
 namespace doumteo {
-
-inline constexpr wchar_t kSettingsRootW[] = L"Software\\VB and VBA Program Settings";
 
 // Reads the first line of the file at path, takes off its two text layers and
 // writes every setting it records as REG_SZ below HKEY_CURRENT_USER. Each
@@ -20,15 +19,13 @@ bool RegLogRead(const Services& services, const std::wstring& path);
 // line, then one record per line, CR LF between lines).
 void applySettingsLog(const Services& services, const std::wstring& settingsText);
 
-// The application names whose areas RegLogRead would write for the file at
-// path (those it accepts, each once, first spelling kept), read without any
-// message; empty when the file cannot be read or decoded.
-std::vector<std::wstring> settingsLogApplications(const Services& services, const std::wstring& path);
+// The reading part of RegLogRead: the file's first line with both layers
+// taken off, each failing step with its own error box; what is left when a
+// step fails (the undecoded line, or nothing) holds no record.
+std::wstring readSettingsLog(const Services& services, const std::wstring& path);
 
-// True when name can stand for exactly one level below the settings root:
-// not empty, no "\" or control character, not made of dots alone, no longer
-// than a key name can be. Anything else could address the shared root or
-// another program's key, or no key at all.
-bool isSettingsLevelName(const std::wstring& name);
+// The application names whose areas applySettingsLog writes for the text
+// (those it accepts, each once, first spelling kept).
+std::vector<std::wstring> settingsLogApplications(const std::wstring& settingsText);
 
 }  // namespace doumteo

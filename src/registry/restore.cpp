@@ -15,8 +15,12 @@ void btnRegBackup_Click(const Services& s, const ProductProfile& profile, const 
   }
   if (IsProductRunning(s, profile)) return;
   const std::wstring path = backupFolder(s.files.programFolder()) + cmbRegText;
-  if (!SaveSettingsSnapshot(s, profile, settingsLogApplications(s, path), kSnapshotRestore, true)) return;
-  if (RegLogRead(s, path)) ShowInfo(s.messages, profile, L"환경설정 복원이 완료되었습니다.   ");
+  // One reading of the file: the snapshot saves the areas that this very
+  // text then writes.
+  const std::wstring text = readSettingsLog(s, path);
+  if (!SaveSettingsSnapshot(s, profile, settingsLogApplications(text), kSnapshotRestore, true)) return;
+  applySettingsLog(s, text);
+  ShowInfo(s.messages, profile, L"환경설정 복원이 완료되었습니다.   ");
 }
 
 }  // namespace doumteo

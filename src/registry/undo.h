@@ -28,15 +28,6 @@ std::vector<RestorePoint> listRestorePoints(const Services& services);
 // One line of the list: date and time, action, products.
 std::wstring restorePointLine(const RestorePoint& point);
 
-// Puts the areas of a snapshot back as reg import would: each area removed
-// with everything below it, then its keys and values written. Goes on past
-// a failure; returns one line for each thing that could not be done.
-std::vector<std::wstring> applySnapshot(RegistryApi& api, const RegExport& content);
-// The areas as they are now against the snapshot: one line for each key or
-// value that differs, is missing or is left over. Throws Failure when an
-// area cannot be read.
-std::vector<std::wstring> snapshotDifferences(RegistryApi& api, const RegExport& content);
-
 // The undo the dialog's button runs: reads and checks the file, asks, runs
 // the running-product guard, saves the current state as a snapshot of its
 // own, puts the file back, reads back and reports. True when the settings

@@ -7,6 +7,7 @@
 #include "platform/dpi_win.h"
 #include "platform/failure.h"
 #include "platform/handle_win.h"
+#include "ui/paint.h"
 
 namespace doumteo::ui {
 
@@ -21,14 +22,6 @@ constexpr int kFirstControlId = 1000;
 HINSTANCE g_instance = nullptr;
 
 HWND rootOf(HWND h) { return h ? GetAncestor(h, GA_ROOT) : nullptr; }
-
-std::wstring windowText(HWND h) {
-  const int n = GetWindowTextLengthW(h);
-  std::wstring s(static_cast<std::size_t>(n) + 1, L'\0');
-  GetWindowTextW(h, s.data(), n + 1);
-  s.resize(static_cast<std::size_t>(n));
-  return s;
-}
 
 int modifierState() {
   int s = 0;
@@ -436,45 +429,9 @@ HICON Form::icon(int id, int sizePx) const {
 
 void Form::drawImageButton(const DRAWITEMSTRUCT& dis) {
   const Item* item = itemById(static_cast<int>(dis.CtlID));
-  HDC dc = dis.hDC;
-  RECT r = dis.rcItem;
-  const bool pressed = (dis.itemState & ODS_SELECTED) != 0;
-  const bool focused = (dis.itemState & ODS_FOCUS) != 0;
-  const bool disabled = (dis.itemState & ODS_DISABLED) != 0;
-  FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  DrawEdge(dc, &r, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-  const int pad = MulDiv(6, static_cast<int>(dpi_), 96);
-  const int shift = pressed ? 1 : 0;
-  int x = r.left + pad + shift;
-  const int h = r.bottom - r.top;
-  // The stored captions end in blanks that spaced the text from the icon;
-  // the icon is spaced here, and measured blanks would only push a caption
-  // that fits into an ellipsis.
-  std::wstring caption = windowText(dis.hwndItem);
-  while (!caption.empty() && caption.back() == L' ') caption.pop_back();
-  if (item && item->icon) {
-    int size = MulDiv(32, static_cast<int>(dpi_), 96);
-    if (size > h - 2 * pad) size = MulDiv(16, static_cast<int>(dpi_), 96);
-    if (caption.empty()) x = r.left + (r.right - r.left - size) / 2 + shift;  // an icon alone sits in the middle
-    if (HICON ic = icon(item->icon, size)) {
-      DrawIconEx(dc, x, r.top + (h - size) / 2 + shift, ic, size, size, 0, nullptr, DI_NORMAL);
-      x += size + pad;
-    }
-  }
-  RECT tr{x, r.top + shift, r.right - pad, r.bottom + shift};
-  SetBkMode(dc, TRANSPARENT);
-  SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
-  {
-    const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(dis.hwndItem, WM_GETFONT, 0, 0)));
-    UINT fmt = DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_END_ELLIPSIS;
-    if (dis.itemState & ODS_NOACCEL) fmt |= DT_HIDEPREFIX;
-    DrawTextW(dc, caption.c_str(), -1, &tr, fmt);
-  }
-  if (focused && !(dis.itemState & ODS_NOFOCUSRECT)) {
-    RECT fr = r;
-    InflateRect(&fr, -pad / 2 - 1, -pad / 2 - 1);
-    DrawFocusRect(dc, &fr);
-  }
+  std::function<HICON(int)> iconOfSize;
+  if (item && item->icon) iconOfSize = [this, id = item->icon](int size) { return icon(id, size); };
+  paintImageButton(dis, dpi_, iconOfSize);
 }
 
 void Form::setWindowIcon(int id) {
@@ -484,41 +441,9 @@ void Form::setWindowIcon(int id) {
 
 LRESULT CALLBACK Form::pictureProc(HWND h, UINT m, WPARAM w, LPARAM l) {
   switch (m) {
-    case WM_PAINT: {
-      const PaintDc paint(h);
-      HDC dc = paint.get();
-      RECT r;
-      GetClientRect(h, &r);
-      auto bitmap = static_cast<HBITMAP>(GetPropW(h, L"bitmap"));
-      BITMAP bm{};
-      if (bitmap && GetObjectW(bitmap, sizeof bm, &bm)) {
-        const MemoryDc memory(CreateCompatibleDC(dc));
-        HDC mem = memory.get();
-        const SelectedObject selected(mem, bitmap);
-        int w2 = r.right, h2 = r.bottom;
-        if (!GetPropW(h, L"stretch")) {
-          const int dpi = static_cast<int>(windowDpi(h));
-          w2 = MulDiv(bm.bmWidth, dpi, 96);
-          h2 = MulDiv(bm.bmHeight, dpi, 96);
-          RECT rest = r;
-          rest.left = w2;
-          FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
-          rest = r;
-          rest.top = h2;
-          FillRect(dc, &rest, GetSysColorBrush(COLOR_BTNFACE));
-        }
-        if (w2 == bm.bmWidth && h2 == bm.bmHeight) {
-          BitBlt(dc, 0, 0, w2, h2, mem, 0, 0, SRCCOPY);
-        } else {
-          SetStretchBltMode(dc, HALFTONE);
-          SetBrushOrgEx(dc, 0, 0, nullptr);
-          StretchBlt(dc, 0, 0, w2, h2, mem, 0, 0, bm.bmWidth, bm.bmHeight, SRCCOPY);
-        }
-      } else {
-        FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-      }
+    case WM_PAINT:
+      paintPicture(h, static_cast<HBITMAP>(GetPropW(h, L"bitmap")), GetPropW(h, L"stretch") != nullptr, windowDpi(h));
       return 0;
-    }
     case WM_ERASEBKGND:
       return 1;
     case WM_SIZE:
@@ -547,22 +472,9 @@ LRESULT CALLBACK Form::panelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     case WM_CTLCOLORBTN:
     case WM_NOTIFY:
       return SendMessageW(rootOf(h), m, w, l);
-    case WM_PAINT: {
-      const PaintDc paint(h);
-      HDC dc = paint.get();
-      RECT r;
-      GetClientRect(h, &r);
-      FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-      DrawEdge(dc, &r, BDR_RAISEDINNER | BDR_RAISEDOUTER, BF_RECT);
-      const std::wstring caption = windowText(h);
-      if (!caption.empty()) {
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-        const SelectedObject font(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(h, WM_GETFONT, 0, 0)));
-        DrawTextW(dc, caption.c_str(), -1, &r, DT_SINGLELINE | DT_VCENTER | DT_CENTER | DT_NOPREFIX);
-      }
+    case WM_PAINT:
+      paintPanel(h);
       return 0;
-    }
     case WM_SETTEXT: {
       const LRESULT res = DefWindowProcW(h, m, w, l);
       InvalidateRect(h, nullptr, TRUE);

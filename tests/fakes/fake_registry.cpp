@@ -235,12 +235,10 @@ long FakeRegistry::deleteKey(RegHandle r, const std::string& path) {
 }
 
 long FakeRegistry::openKeyW(RegHandle r, const std::wstring& path, std::uint32_t access, RegHandle& out) {
-  if (!wideReading) return reg::kCallNotImplemented;
   return openKey(r, toAnsi(path), access, out);
 }
 
 long FakeRegistry::enumKeyW(RegHandle h, std::uint32_t index, std::wstring& name) {
-  if (!wideReading) return reg::kCallNotImplemented;
   ++calls;
   Key* k = keyOf(h);
   if (!k) return 6;
@@ -251,7 +249,6 @@ long FakeRegistry::enumKeyW(RegHandle h, std::uint32_t index, std::wstring& name
 
 long FakeRegistry::enumValueW(RegHandle h, std::uint32_t index, std::wstring& name, std::uint32_t& type,
                               std::vector<std::uint8_t>& data) {
-  if (!wideReading) return reg::kCallNotImplemented;
   ++calls;
   Key* k = keyOf(h);
   if (!k) return 6;
@@ -265,13 +262,11 @@ long FakeRegistry::enumValueW(RegHandle h, std::uint32_t index, std::wstring& na
 }
 
 long FakeRegistry::createKeyW(RegHandle r, const std::wstring& path, RegHandle& out) {
-  if (!wideWriting) return reg::kCallNotImplemented;
   return createKey(r, toAnsi(path), out);
 }
 
 long FakeRegistry::setValueW(RegHandle h, const std::wstring& name, std::uint32_t type,
                              const std::vector<std::uint8_t>& data) {
-  if (!wideWriting) return reg::kCallNotImplemented;
   const bool text = type == reg::kSz || type == reg::kExpandSz || type == reg::kMultiSz;
   std::string stored(data.begin(), data.end());
   if (text) {
@@ -284,10 +279,7 @@ long FakeRegistry::setValueW(RegHandle h, const std::wstring& name, std::uint32_
                   static_cast<std::uint32_t>(stored.size()));
 }
 
-long FakeRegistry::deleteKeyW(RegHandle r, const std::wstring& path) {
-  if (!wideWriting) return reg::kCallNotImplemented;
-  return deleteKey(r, toAnsi(path));
-}
+long FakeRegistry::deleteKeyW(RegHandle r, const std::wstring& path) { return deleteKey(r, toAnsi(path)); }
 
 bool FakeRegistry::keyExists(RegHandle r, const std::string& path) const { return find(r, path) != nullptr; }
 
@@ -322,6 +314,15 @@ void FakeRegistry::putText(RegHandle r, const std::string& path, const std::stri
   std::vector<std::uint8_t> data(t.begin(), t.end());
   data.push_back(0);
   putRaw(r, path, name, reg::kSz, std::move(data));
+}
+
+void FakeRegistry::putNamelessKey(RegHandle r, const std::string& path) {
+  RegHandle h = 0;
+  createKey(r, path, h);
+  Key* k = keyOf(h);
+  k->children.push_back(std::make_unique<Key>());
+  k->children.back()->parent = k;
+  closeKey(h);
 }
 
 std::vector<std::string> FakeRegistry::dump(RegHandle r) const {

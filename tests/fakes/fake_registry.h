@@ -43,7 +43,6 @@ class FakeRegistry final : public RegistryApi {
 
   // Wide reading as Windows gives it over what the ANSI calls stored: names
   // and text data converted from the ANSI code page, text as UTF-16LE.
-  bool hasWideReading() const override { return wideReading; }
   long openKeyW(RegHandle root, const std::wstring& path, std::uint32_t access, RegHandle& out) override;
   long enumKeyW(RegHandle key, std::uint32_t index, std::wstring& name) override;
   long enumValueW(RegHandle key, std::uint32_t index, std::wstring& name, std::uint32_t& type,
@@ -51,7 +50,6 @@ class FakeRegistry final : public RegistryApi {
   // Wide writing stores through the ANSI code page, as the reading gives it
   // back; names it cannot hold do not survive here (the Windows suite checks
   // the real calls).
-  bool hasWideWriting() const override { return wideWriting; }
   long createKeyW(RegHandle root, const std::wstring& path, RegHandle& out) override;
   long setValueW(RegHandle key, const std::wstring& name, std::uint32_t type,
                  const std::vector<std::uint8_t>& data) override;
@@ -65,6 +63,8 @@ class FakeRegistry final : public RegistryApi {
   void putRaw(RegHandle root, const std::string& path, const std::string& name, std::uint32_t type,
               std::vector<std::uint8_t> data);
   void putText(RegHandle root, const std::string& path, const std::string& name, const std::string& text);
+  // A subkey with an empty name, which only the native calls can make.
+  void putNamelessKey(RegHandle root, const std::string& path);
   // Every value under the root as "path\name=type:data" lines, sorted.
   std::vector<std::string> dump(RegHandle root) const;
   std::size_t openHandles() const { return handles_.size(); }
@@ -72,8 +72,6 @@ class FakeRegistry final : public RegistryApi {
   std::set<std::string> readOnly;     // lower-case paths: writes and creates below fail with 5
   std::set<std::string> undeletable;  // lower-case paths: deleteKey fails with 5
   int calls = 0;                      // every port call
-  bool wideReading = true;            // false: a port with the ANSI calls only
-  bool wideWriting = true;
 
  private:
   Key* root(RegHandle r) const;

@@ -1,6 +1,7 @@
 #include "fakes/fakes.h"
 
 #include "platform/ansi.h"
+#include "registry/settings_area.h"
 
 namespace doumteo::fakes {
 
@@ -229,8 +230,7 @@ Services FakeEnv::services() {
 
 std::optional<std::wstring> FakeEnv::setting(const std::wstring& app, const std::wstring& section,
                                              const std::wstring& key) const {
-  auto t = registry.text(reg::kHkeyCurrentUser,
-                         std::string(kSettingsRoot) + "\\" + toAnsi(app) + "\\" + toAnsi(section), toAnsi(key));
+  auto t = registry.text(reg::kHkeyCurrentUser, toAnsi(settingsAreaKeyPath(app) + L"\\" + section), toAnsi(key));
   if (!t) return std::nullopt;
   return fromAnsi(*t);
 }

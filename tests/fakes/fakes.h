@@ -12,7 +12,7 @@
 #include "common/window_port.h"
 #include "fakes/fake_registry.h"
 #include "platform/ports.h"
-#include "platform/settings_store.h"
+#include "registry/settings_store.h"
 
 namespace doumteo::fakes {
 

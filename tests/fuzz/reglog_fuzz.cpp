@@ -6,8 +6,8 @@
 #include <string>
 
 #include "fakes/fakes.h"
-#include "platform/settings_store.h"
 #include "registry/reg_log.h"
+#include "registry/settings_store.h"
 #include "settings_walker.h"
 #include "support/backup_encoder.h"
 

@@ -9,8 +9,8 @@
 
 #include "common/text.h"
 #include "fakes/fake_registry.h"
+#include "registry/settings_area.h"
 #include "registry/snapshot.h"
-#include "registry/snapshot_reader.h"
 #include "registry/undo.h"
 #include "settings_walker.h"
 

@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "registry/settings_area.h"
 #include "registry/snapshot.h"
-#include "registry/snapshot_reader.h"
 
 namespace doumteo {
 namespace {
@@ -132,6 +132,28 @@ TEST(SnapshotReader, RefusesFilesThatAreNotItsOwnAndNamesTheLine) {
   const auto tampered = readSnapshotText(kOpen + L"\"a\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER\\Software\\Evil]\r\n\r\n");
   EXPECT_EQ(tampered.line, 8u);
   EXPECT_EQ(tampered.refusal, L"설정 영역 밖의 키입니다: HKEY_CURRENT_USER\\Software\\Evil");
+}
+
+// A tree Windows cannot hold is refused whole before the undo removes the
+// area: 512 levels below HKEY_CURRENT_USER, a key path of 32,766 characters.
+TEST(SnapshotReader, RefusesATreeWindowsCannotHold) {
+  auto chain = [](std::size_t levels, const std::wstring& name) {
+    std::wstring text = kOpen + L"\r\n", path = kArea;
+    for (std::size_t i = 0; i < levels; ++i) text += L"[" + (path += L"\\" + name) + L"]\r\n\r\n";
+    return readSnapshotText(text);
+  };
+  // Software, the settings root and the area are three levels of their own.
+  EXPECT_TRUE(chain(509, L"k").content);
+  const auto deep = chain(510, L"k");
+  EXPECT_FALSE(deep.content);
+  EXPECT_EQ(deep.refusal.rfind(L"Windows의 레지스트리에 둘 수 없을 만큼 깊은 키입니다 (512단계 초과): ", 0), 0u);
+  EXPECT_EQ(deep.line, 5 + 2 * 510u);
+  // Below HKEY_CURRENT_USER\: 41 characters for the area, 256 a level.
+  EXPECT_TRUE(chain(127, std::wstring(255, L'k')).content);
+  const auto longPath = chain(128, std::wstring(255, L'k'));
+  EXPECT_FALSE(longPath.content);
+  EXPECT_EQ(longPath.refusal.rfind(L"Windows의 레지스트리에 둘 수 없을 만큼 긴 키 경로입니다 (32,766자 초과): ", 0),
+            0u);
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "fakes/fakes.h"
 #include "platform/ansi.h"
 #include "registry/restore.h"
+#include "registry/settings_area.h"
 #include "registry/snapshot.h"
-#include "registry/snapshot_reader.h"
 #include "registry/wipe.h"
 #include "support/backup_encoder.h"
 
@@ -124,7 +125,7 @@ TEST(SnapshotExport, FileIsUtf16WithByteOrderMark) {
   EXPECT_EQ(fromUtf16le({0x3d, 0xd8, 0x00, 0xde}), L"\U0001F600");
 }
 
-TEST(SnapshotRead, ReadsAWholeAreaThroughTheWideAndTheAnsiCalls) {
+TEST(SnapshotRead, ReadsAWholeArea) {
   FakeEnv env;
   auto& r = env.registry;
   const std::string app = std::string(kArea) + "\\" + toAnsi(L"벨토장부");
@@ -141,13 +142,9 @@ TEST(SnapshotRead, ReadsAWholeAreaThroughTheWideAndTheAnsiCalls) {
       {top + L"\\환경설정\\Sub",
        {{L"n", reg::kDword, {1, 0, 0, 0}}, {L"m", reg::kMultiSz, {'a', 0, 0, 0, 'b', 0, 0, 0, 0, 0}}}},
   };
-  for (const bool wide : {true, false}) {
-    SCOPED_TRACE(wide ? "wide" : "ANSI");
-    r.wideReading = wide;
-    EXPECT_EQ(readSettingsArea(r, L"벨토장부"), expected);
-    EXPECT_TRUE(readSettingsArea(r, L"없음").empty());
-    EXPECT_EQ(r.openHandles(), 0u);
-  }
+  EXPECT_EQ(readSettingsArea(r, L"벨토장부"), expected);
+  EXPECT_TRUE(readSettingsArea(r, L"없음").empty());
+  EXPECT_EQ(r.openHandles(), 0u);
 }
 
 TEST(SnapshotRead, WideNamesAndTextsSurviveTheExport) {
@@ -173,35 +170,21 @@ TEST(SnapshotRead, WideNamesAndTextsSurviveTheExport) {
   EXPECT_EQ(readSnapshotFile(regFileBytes(exportText(content))).content, content);
 }
 
-TEST(SnapshotNames, SortInTheOrderWritten) {
+TEST(SnapshotNames, TheNumberOfTheWritingOrdersThemNotTheClock) {
   const LocalTime t{2024, 1, 1, 2, 9, 5, 3, 7};
-  EXPECT_EQ(snapshotFileName(t, L"전체삭제", {}), L"20240102_090503_007 전체삭제.reg");
-  const std::vector<std::wstring> one{L"20240102_090503_007 전체삭제.reg"};
-  const std::wstring second = snapshotFileName(t, L"복원", one);
-  EXPECT_EQ(second, L"20240102_090503_007_01 복원.reg");
-  EXPECT_EQ(snapshotFileName(t, L"복원", {one[0], second}), L"20240102_090503_007_02 복원.reg");
-  std::vector<std::wstring> names{second, L"20240102_090503_008 복원.reg", one[0], L"20231231_235959_999 복원.reg"};
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::wstring>{L"20231231_235959_999 복원.reg", one[0], second,
-                                              L"20240102_090503_008 복원.reg"}));
-  EXPECT_TRUE(isSnapshotFileName(one[0]));
+  // Names written before the numbers come first, in the order of their names.
+  const std::vector<std::wstring> old{L"20240102_090503_007 전체삭제.reg", L"20240102_090503_007_01 복원.reg"};
+  EXPECT_EQ(snapshotFileName(t, L"전체삭제", old), L"20240102_090503_007 000001 전체삭제.reg");
+  const std::vector<std::wstring> names{old[1], L"20100101_000000_000 000010 복원.reg", L"메모.reg", old[0],
+                                        L"20240102_090503_007 000009 복원.reg"};
+  EXPECT_EQ(snapshotFileName(t, L"복원", names), L"20240102_090503_007 000011 복원.reg");
+  EXPECT_EQ(snapshotsNewestFirst(names), (std::vector<std::wstring>{names[1], names[4], old[1], old[0]}));
+  EXPECT_EQ(parseSnapshotFileName(names[1])->action, L"복원");
+  EXPECT_EQ(parseSnapshotFileName(old[1])->action, L"복원");
+  // A number beyond 64 bits, in a name the program did not write, is no number.
+  EXPECT_FALSE(parseSnapshotFileName(L"20240102_090503_007 " + std::wstring(19, L'9') + L" 복원.reg")->number);
   EXPECT_FALSE(isSnapshotFileName(L"내 설정.reg"));
   EXPECT_FALSE(isSnapshotFileName(L"20240102_090503_007 전체삭제.txt"));
-}
-
-TEST(SnapshotNames, KeepTheNewestThirtyAndTheOneJustWritten) {
-  std::vector<std::wstring> names{L"메모.reg"};
-  for (int day = 1; day <= 30; ++day)
-    names.push_back(L"202401" + std::wstring(day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_120000_000 복원.reg");
-  const std::wstring fresh = L"20240201_120000_000 복원.reg";
-  names.push_back(fresh);
-  EXPECT_EQ(snapshotsToRemove(names, fresh), std::vector<std::wstring>{L"20240101_120000_000 복원.reg"});
-  // After the clock was set back the new name sorts first; it stays all the same.
-  const std::wstring early = L"20090101_120000_000 복원.reg";
-  names.back() = early;
-  EXPECT_EQ(snapshotsToRemove(names, early), std::vector<std::wstring>{L"20240101_120000_000 복원.reg"});
-  names.pop_back();
-  EXPECT_TRUE(snapshotsToRemove(names, L"").empty());
 }
 
 // ---- the flows -------------------------------------------------------------
@@ -241,7 +224,7 @@ TEST_F(SnapshotFlow, FullWipeSavesTheWholeAreaFirst) {
   env.messages.answers = {Answer::Yes};
   btnReDelDB_MouseDown(env.services(), profile, 1, 1);
   EXPECT_FALSE(env.registry.keyExists(reg::kHkeyCurrentUser, std::string(kArea) + "\\VeltoBook"));
-  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 전체삭제.reg"});
+  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 000001 전체삭제.reg"});
   EXPECT_EQ(snapshotContent(snapshots()[0]), (RegExport{{settingsAreaExportPath(L"VeltoBook")}, area}));
   ASSERT_EQ(env.messages.shown.size(), 2u);
   EXPECT_EQ(env.messages.shown[1].text, L"벨토장부의 전체레지스트리가 삭제 되었습니다");
@@ -252,7 +235,7 @@ TEST_F(SnapshotFlow, SelectiveWipeSavesTheAreaToo) {
   env.messages.answers = {Answer::Yes};
   btnReDelDB_MouseDown(env.services(), profile, 1, 0);
   EXPECT_FALSE(env.setting(L"VeltoBook", L"DB", L"Path"));
-  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 선택삭제.reg"});
+  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 000001 선택삭제.reg"});
   EXPECT_EQ(snapshotContent(snapshots()[0]), (RegExport{{settingsAreaExportPath(L"VeltoBook")}, area}));
 }
 
@@ -320,6 +303,49 @@ TEST_F(SnapshotFlow, UnknownDataFolderStopsTheWipe) {
   EXPECT_EQ(registry(), before);
 }
 
+// What an area must not hold stops the action before the snapshot, with the
+// reason: a link (which the walk would follow out of the area), a value of a
+// type a snapshot cannot hold, a key without a name (which reopens itself).
+TEST_F(SnapshotFlow, AnAreaHoldingWhatCannotBeSavedIsRefusedBeforeAnyChange) {
+  const std::string area = std::string(kArea) + "\\VeltoBook";
+  const std::wstring shownArea = kAreaPath + L"\\VeltoBook";
+  const std::wstring target = L"\\Registry\\User\\S-1-5-21-0-0-0-1000\\Software\\Victim";
+  const std::vector<std::pair<std::function<void()>, std::wstring>> cases{
+      {[&] {
+         env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\Link", "SymbolicLinkValue", reg::kLink, utf16le(target));
+       },
+       L"설정 영역에 다른 곳의 키를 가리키는 레지스트리 링크가 있습니다: " + shownArea + L"\\Link"},
+      {[&] {
+         env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", "Hw", 8, {1, 2});
+       },
+       L"복원 지점에 저장할 수 없는 종류의 값이 있습니다.\r\n키: " + shownArea +
+           L"\\DB\r\n값: Hw\r\n종류: REG_RESOURCE_LIST"},
+      {[&] { env.registry.putNamelessKey(reg::kHkeyCurrentUser, area + "\\DB"); },
+       L"설정 영역에 이름이 없는 키가 있습니다: " + shownArea + L"\\DB\\(이름 없음)"},
+  };
+  env.files.files[L"C:\\Prog\\DBS\\환경설정_1.mdb"].content =
+      testing::backupFile(L"h", {{L"&", L"VeltoBook"}, {L"#", L"DB"}, {L"Path", L"D:\\new"}});
+  for (const auto& [plant, reason] : cases) {
+    plant();
+    const auto before = registry();
+    const std::wstring refusal =
+        L"설정을 바꾸기 전에 지금의 설정을 복원 지점으로 저장하지 못해 작업을 멈췄습니다.\r\n"
+        L"아무것도 지우거나 바꾸지 않았습니다.\r\n\r\n이유: " +
+        reason;
+    env.messages.shown.clear();
+    env.messages.answers = {Answer::Yes};
+    btnReDelDB_MouseDown(env.services(), profile, 1, 1);
+    ASSERT_EQ(env.messages.shown.size(), 2u);
+    EXPECT_EQ(env.messages.shown[1].text, refusal);
+    btnRegBackup_Click(env.services(), profile, L"환경설정_1.mdb");
+    EXPECT_EQ(env.messages.shown.back().text, refusal);
+    EXPECT_EQ(registry(), before);
+    EXPECT_TRUE(snapshots().empty());
+    env.registry.deleteKey(reg::kHkeyCurrentUser, area + "\\Link");
+    env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", "Hw", reg::kSz, {0});
+  }
+}
+
 TEST_F(SnapshotFlow, TheThirtyFirstSnapshotRemovesTheOldest) {
   env.files.folders.insert(L"C:\\Users\\user\\AppData\\Local\\도움터");
   env.files.folders.insert(kFolder);
@@ -332,7 +358,7 @@ TEST_F(SnapshotFlow, TheThirtyFirstSnapshotRemovesTheOldest) {
   const auto left = snapshots();
   EXPECT_EQ(left.size(), 31u);  // thirty snapshots and the user's own file
   EXPECT_EQ(std::count(left.begin(), left.end(), L"20090101_080000_000 복원.reg"), 0);
-  EXPECT_EQ(std::count(left.begin(), left.end(), L"20090305_140533_120 전체삭제.reg"), 1);
+  EXPECT_EQ(std::count(left.begin(), left.end(), L"20090305_140533_120 000001 전체삭제.reg"), 1);
   EXPECT_EQ(std::count(left.begin(), left.end(), L"내 메모.reg"), 1);
 }
 
@@ -358,7 +384,7 @@ TEST_F(SnapshotFlow, RestoreSavesEveryApplicationOfTheFileFirst) {
   btnRegBackup_Click(env.services(), profile, L"환경설정_1.mdb");
   EXPECT_EQ(env.setting(L"VeltoBook", L"DB", L"Path"), L"D:\\new");
   EXPECT_EQ(env.setting(L"Neighbour", L"S", L"N"), L"W");
-  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 환경설정복원.reg"});
+  ASSERT_EQ(snapshots(), std::vector<std::wstring>{L"20090305_140533_120 000001 환경설정복원.reg"});
   EXPECT_EQ(snapshotContent(snapshots()[0]), expected);
   EXPECT_EQ(env.messages.shown.back().text, L"환경설정 복원이 완료되었습니다.   ");
 }

@@ -67,6 +67,7 @@ TEST_F(Undo, AWipeIsUndoneAndTheUndoCanBeUndoneInTurn) {
   ASSERT_EQ(env.messages.shown.size(), 3u);
   const MessageRequest& question = env.messages.shown[0];
   EXPECT_EQ(question.text,
+            L"되돌릴 제품: VeltoBook\r\n\r\n"
             L"2009-03-05 14:05:33에 저장한 설정으로 되돌립니다.\r\n\r\n그 뒤에 바뀐 설정은 사라집니다.\r\n\r\n"
             L"되돌리시겠습니까?");
   EXPECT_EQ(question.title, L"도움터");
@@ -81,12 +82,44 @@ TEST_F(Undo, AWipeIsUndoneAndTheUndoCanBeUndoneInTurn) {
   // The state it replaced was saved first, and is the newest point now.
   points = listRestorePoints(env.services());
   ASSERT_EQ(points.size(), 2u);
-  EXPECT_EQ(points[0].fileName, L"20090305_140533_120_01 되돌리기.reg");
+  EXPECT_EQ(points[0].fileName, L"20090305_140533_120 000002 되돌리기.reg");
   EXPECT_EQ(points[0].action, L"되돌리기");
   EXPECT_EQ(points[1].action, L"전체 삭제");
   EXPECT_TRUE(undo(points[0]));
   EXPECT_EQ(registry(), wiped);
   EXPECT_EQ(env.setting(L"Neighbour", L"S", L"N"), L"V");
+}
+
+// Thirty points, the first twenty-nine from before the names were numbered,
+// then the clock set back: the next two actions keep their points and drop
+// the two written first, and the list starts with the last written.
+TEST_F(Undo, RestorePointsKeepTheOrderOfWritingWhenTheClockIsSetBack) {
+  const std::wstring wiped = exportText({{settingsAreaExportPath(L"VeltoBook")}, {}});
+  auto oldName = [](int day) {
+    return L"202401" + std::wstring(day < 10 ? L"0" : L"") + std::to_wstring(day) + L"_120000_000 전체삭제.reg";
+  };
+  for (int day = 1; day <= 29; ++day) env.files.files[kFolder + L"\\" + oldName(day)].content = regFileBytes(wiped);
+  env.files.folders.insert(kFolder);
+  env.clock.current = {2024, 2, 0, 1, 9, 0, 0, 0};
+  fullWipe();
+  env.clock.current = {2010, 1, 5, 1, 9, 0, 0, 0};
+  put(toAnsi(L"VeltoBook\\환경설정"), "CSType", "2");
+  fullWipe();
+  EXPECT_EQ(listRestorePoints(env.services()).size(), 30u);
+  put(toAnsi(L"VeltoBook\\환경설정"), "CSType", "3");
+  fullWipe();
+  const auto points = listRestorePoints(env.services());
+  ASSERT_EQ(points.size(), 30u);
+  EXPECT_EQ(points[0].when, L"2010-01-01 09:00:00");
+  EXPECT_EQ(points[1].when, L"2010-01-01 09:00:00");
+  EXPECT_EQ(points[2].when, L"2024-02-01 09:00:00");
+  EXPECT_EQ(points[3].fileName, oldName(29));
+  EXPECT_EQ(points.back().fileName, oldName(3));
+  // The newest holds the last state wiped; an old file's undo still works.
+  EXPECT_TRUE(undo(points[0]));
+  EXPECT_EQ(env.setting(L"VeltoBook", L"환경설정", L"CSType"), L"3");
+  EXPECT_TRUE(undo(points[3]));
+  EXPECT_FALSE(env.registry.keyExists(reg::kHkeyCurrentUser, std::string(kArea) + "\\VeltoBook"));
 }
 
 TEST_F(Undo, NothingChangesWithoutYesOrWhileTheProductRuns) {
@@ -113,11 +146,11 @@ TEST_F(Undo, ATamperedOrOversizedFileIsRefusedWhole) {
   env.files.files[kFolder + L"\\" + name].content = regFileBytes(evil);
   const auto points = listRestorePoints(env.services());
   ASSERT_EQ(points.size(), 2u);
-  EXPECT_EQ(points[0].fileName, name);
-  EXPECT_FALSE(points[0].readable);
-  EXPECT_EQ(restorePointLine(points[0]), L"2024-01-01 00:00:00  전체 삭제     (쓸 수 없는 파일)");
+  EXPECT_EQ(points[1].fileName, name);
+  EXPECT_FALSE(points[1].readable);
+  EXPECT_EQ(restorePointLine(points[1]), L"2024-01-01 00:00:00  전체 삭제     (쓸 수 없는 파일)");
 
-  EXPECT_FALSE(undo(points[0]));
+  EXPECT_FALSE(undo(points[1]));
   ASSERT_EQ(env.messages.shown.size(), 1u) << "refused before the question";
   EXPECT_EQ(env.messages.shown[0].text,
             L"이 복원 지점은 도움터가 저장한 그대로의 파일이 아니어서 되돌릴 수 없습니다.\r\n"
@@ -127,7 +160,7 @@ TEST_F(Undo, ATamperedOrOversizedFileIsRefusedWhole) {
   EXPECT_EQ(env.messages.shown[0].icon, MsgIcon::Exclamation);
 
   env.files.files[kFolder + L"\\" + name].content = std::string(65u * 1024u * 1024u, 'x');
-  EXPECT_FALSE(undo(points[0]));
+  EXPECT_FALSE(undo(points[1]));
   ASSERT_EQ(env.messages.shown.size(), 1u);
   EXPECT_NE(env.messages.shown[0].text.find(L"이유: 파일이 64 MB보다 큽니다"), std::wstring::npos);
   EXPECT_EQ(registry(), wiped);
@@ -154,14 +187,20 @@ TEST_F(Undo, WhatCannotBeWrittenIsNamedAndTheRestIsPutBack) {
   EXPECT_EQ(env.setting(L"Neighbour", L"S", L"N"), L"V");
 }
 
-TEST_F(Undo, APortWithoutWideWritingChangesNothing) {
+// An area that holds a link since the point was saved: the undo stops
+// before the snapshot of its own and changes nothing.
+TEST_F(Undo, AnAreaHoldingALinkIsNotUndone) {
   fullWipe();
-  const auto wiped = registry();
-  env.registry.wideWriting = false;
+  put("VeltoBook\\S", "N", "V");
+  env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\VeltoBook\\Link", "SymbolicLinkValue", reg::kLink,
+                      utf16le(L"\\Registry\\User\\S-1-5-21-0-0-0-1000\\Software\\Victim"));
+  const auto before = registry();
   EXPECT_FALSE(undo(listRestorePoints(env.services()).at(0)));
-  ASSERT_EQ(env.messages.shown.size(), 1u);
-  EXPECT_EQ(env.messages.shown[0].text, L"이 컴퓨터에서는 설정을 되돌릴 수 없습니다. 아무것도 바꾸지 않았습니다.");
-  EXPECT_EQ(registry(), wiped);
+  ASSERT_EQ(env.messages.shown.size(), 3u);
+  EXPECT_NE(env.messages.shown[2].text.find(L"레지스트리 링크가 있습니다: " + kAreaPath + L"\\VeltoBook\\Link"),
+            std::wstring::npos);
+  EXPECT_EQ(registry(), before);
+  EXPECT_EQ(listRestorePoints(env.services()).size(), 1u);
 }
 
 TEST_F(Undo, AFileGoneSinceTheListingIsReportedAsNotRead) {

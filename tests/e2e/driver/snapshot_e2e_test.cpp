@@ -1,6 +1,10 @@
 // The restore points: before a wipe or a restore changes the product's
 // settings, the program saves them as a file that reg import (or a
 // double-click in regedit) puts back exactly.
+#include <windows.h>
+
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -222,6 +226,63 @@ TEST_F(Snapshot, ThirtyFirstSnapshotRemovesTheOldest) {
   EXPECT_EQ(names.size(), 32u);
 }
 
+// A link planted in the product's area, to a key of the same user outside
+// it: the walk of the full wipe would follow it and delete that key's
+// values. The wipe stops before it changes anything, naming the link.
+TEST_F(Snapshot, AFullWipeOfAnAreaHoldingALinkIsRefused) {
+  seedRichArea();
+  const std::wstring victim = L"Software\\도움터시험 Victim";
+  setRaw(victim, L"Keep", REG_SZ, L"1", 4);
+  setRaw(victim + L"\\Sub", L"N", REG_SZ, L"V", 4);
+  HANDLE token = nullptr;
+  ASSERT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token));
+  alignas(TOKEN_USER) BYTE user[256];
+  DWORD size = 0;
+  ASSERT_TRUE(GetTokenInformation(token, TokenUser, user, sizeof user, &size));
+  CloseHandle(token);
+  wchar_t* sid = nullptr;
+  ASSERT_TRUE(ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(user)->User.Sid, &sid));
+  const std::wstring target = L"\\Registry\\User\\" + std::wstring(sid) + L"\\" + victim;
+  LocalFree(sid);
+  const std::wstring linkPath = settingsKey(kApp) + L"\\링크";
+  HKEY link = nullptr;
+  ASSERT_EQ(
+      RegCreateKeyExW(HKEY_CURRENT_USER, linkPath.c_str(), 0, nullptr, REG_OPTION_VOLATILE | REG_OPTION_CREATE_LINK,
+                      KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr),
+      ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                           static_cast<DWORD>(target.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(link);
+  ASSERT_EQ(getSetting(kApp, L"링크", L"Keep"), L"1") << "the link leads to the victim";
+
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  mouseClick(child(main, L"레지스트리 삭제"), MouseButton::Left, MK_SHIFT);
+  answerQuick(waitQuickBox(program), IDYES);
+  MsgBox refusal = waitMessageBox(program);
+  EXPECT_EQ(refusal.title, kApp);
+  EXPECT_TRUE(startsWith(refusal.text, kSnapshotRefusal)) << narrow(refusal.text);
+  EXPECT_NE(refusal.text.find(L"레지스트리 링크가 있습니다: HKEY_CURRENT_USER\\" + linkPath), std::wstring::npos)
+      << narrow(refusal.text);
+  refusal.answer(IDOK);
+  EXPECT_TRUE(noMessageBoxWithin(program, 300)) << "no completion message";
+  EXPECT_EQ(getSetting(kApp, L"환경설정", L"CSType"), L"1");
+  EXPECT_EQ(getSetting(kApp, L"링크", L"Keep"), L"1");
+  EXPECT_TRUE(regKeyExists(HKEY_CURRENT_USER, victim + L"\\Sub"));
+  EXPECT_TRUE(snapshots.newSnapshots().empty());
+
+  // The link itself goes, not what it leads to.
+  HKEY own = nullptr;
+  ASSERT_EQ(RegOpenKeyExW(HKEY_CURRENT_USER, linkPath.c_str(), REG_OPTION_OPEN_LINK, DELETE, &own), ERROR_SUCCESS);
+  using NtDeleteKey = LONG(WINAPI*)(HANDLE);
+  const auto deleteKey = reinterpret_cast<NtDeleteKey>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+  EXPECT_EQ(deleteKey(own), 0);
+  RegCloseKey(own);
+  RegDeleteTreeW(HKEY_CURRENT_USER, victim.c_str());
+}
+
 // ---- undo from inside the program --------------------------------------------
 
 constexpr UINT kRestorePointsCommand = 0x0110;
@@ -391,7 +452,7 @@ TEST_F(RestorePoints, Screenshot) {
   Process program = startProgram(folder);
   HWND main = waitMainWindow(program);
   const std::wstring dpi = std::to_wstring(environment().dpi);
-  // As a person opens it: Alt+Space for the system menu, then R.
+  // As a person opens it: Alt+Space for the system menu, then P.
   SetForegroundWindow(main);
   waitUntil([&] { return GetForegroundWindow() == main; }, L"the main window in front");
   auto key = [](WORD vk, bool up) {
@@ -412,12 +473,7 @@ TEST_F(RestorePoints, Screenshot) {
       },
       L"the system menu");
   screenshot(menu, L"system-menu-" + dpi);
-  // R is also the mnemonic of the menu's own Restore (disabled here), which
-  // Wine's menu takes first: the entry is reached with the arrows. From
-  // Restore, Up wraps to Wine's own last item, then Close, then the entry.
-  std::vector<INPUT> keys;
-  for (int i = 0; i < 3; ++i) keys.insert(keys.end(), {key(VK_UP, false), key(VK_UP, true)});
-  keys.insert(keys.end(), {key(VK_RETURN, false), key(VK_RETURN, true)});
+  std::vector<INPUT> keys{key('P', false), key('P', true)};
   SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
   Dialog d = shown(program, main);
   EXPECT_EQ(listItems(d.list), std::vector<std::wstring>{L"저장된 복원 지점이 없습니다."});

@@ -7,8 +7,10 @@
 #include <cwctype>
 #include <functional>
 
+#include "platform/ansi.h"
 #include "platform/registry_api_win.h"
-#include "platform/settings_store.h"
+#include "registry/settings_area.h"
+#include "registry/settings_store.h"
 #include "support/scratch_key_win.h"
 
 namespace doumteo {
@@ -26,7 +28,7 @@ class SettingsStoreWinTest : public ::testing::Test {
   ~SettingsStoreWinTest() override {
     for (const auto& a : {app, otherApp}) RegDeleteTreeA(HKEY_CURRENT_USER, areaOf(a).c_str());
   }
-  static std::string areaOf(const std::string& a) { return std::string(kSettingsRoot) + "\\" + a; }
+  static std::string areaOf(const std::string& a) { return toAnsi(kSettingsRoot) + "\\" + a; }
   static void expectFailure(const std::function<void()>& f, int number) {
     try {
       f();
@@ -88,7 +90,7 @@ TEST_F(SettingsStoreWinTest, DeletingAWholeApplicationArea) {
   EXPECT_FALSE(rawKeyExists(areaOf(app)));
   EXPECT_EQ(store.get(wapp, L"Config", L"A", L"none"), L"none");
   EXPECT_EQ(store.get(wide(otherApp), L"Config", L"A", L""), L"kept");
-  EXPECT_TRUE(rawKeyExists(kSettingsRoot));
+  EXPECT_TRUE(rawKeyExists(toAnsi(kSettingsRoot)));
   expectFailure([&] { store.deleteApp(wapp); }, err::kInvalidCall);
   expectFailure([&] { store.deleteApp(L""); }, err::kInvalidCall);
   EXPECT_TRUE(rawKeyExists(areaOf(otherApp)));

@@ -11,7 +11,7 @@
 #include "platform/ansi.h"
 #include "platform/handle_win.h"
 #include "platform/registry_api_win.h"
-#include "platform/settings_store.h"
+#include "registry/settings_store.h"
 #include "registry/snapshot.h"
 
 namespace doumteo {

@@ -1,26 +1,127 @@
-#include "registry/snapshot_reader.h"
+#include "registry/settings_area.h"
 
 #include <algorithm>
 #include <set>
 #include <string_view>
 
 #include "common/text.h"
-#include "registry/reg_log.h"
 
 namespace doumteo {
+
+namespace {
+
+// regedit breaks hex data after the comma that reaches this column.
+constexpr std::size_t kHexLineWidth = 77;
+
+std::wstring hexByte(std::uint8_t b) { return {hexDigitLower(b >> 4), hexDigitLower(b & 15)}; }
+
+std::wstring hexNumber(std::uint32_t n) {
+  std::wstring out;
+  do {
+    out.insert(out.begin(), hexDigitLower(n & 15));
+    n >>= 4;
+  } while (n);
+  return out;
+}
+
+std::wstring quoted(const std::wstring& s) {
+  std::wstring out = L"\"";
+  for (wchar_t c : s) {
+    if (c == L'\\' || c == L'"') out += L'\\';
+    out += c;
+  }
+  return out + L"\"";
+}
+
+// A REG_SZ that regedit can write between quotes: one terminating NUL, no
+// other NUL and no line break (those go out as hex(1)).
+std::optional<std::wstring> plainText(const std::vector<std::uint8_t>& data) {
+  if (data.size() < 2 || data.size() % 2 || data[data.size() - 1] || data[data.size() - 2]) return std::nullopt;
+  const std::wstring text = fromUtf16le({data.begin(), data.end() - 2});
+  if (text.find_first_of(std::wstring(L"\r\n\0", 3)) != std::wstring::npos) return std::nullopt;
+  return text;
+}
+
+std::wstring valueLine(const SnapshotValue& v) {
+  std::wstring line = (v.name.empty() ? L"@" : quoted(v.name)) + L"=";
+  if (v.type == reg::kSz) {
+    if (auto text = plainText(v.data)) return line + quoted(*text);
+  }
+  if (v.type == reg::kDword && v.data.size() == 4) {
+    std::wstring digits;
+    for (int i = 3; i >= 0; --i) digits += hexByte(v.data[static_cast<std::size_t>(i)]);
+    return line + L"dword:" + digits;
+  }
+  line += v.type == reg::kBinary ? L"hex:" : L"hex(" + hexNumber(v.type) + L"):";
+  std::size_t column = line.size();
+  for (std::size_t i = 0; i < v.data.size(); ++i) {
+    line += hexByte(v.data[i]);
+    column += 2;
+    if (i + 1 == v.data.size()) break;
+    line += L',';
+    if (++column >= kHexLineWidth) {
+      line += L"\\\r\n  ";
+      column = 2;
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> utf16le(const std::wstring& text) {
+  const std::u16string units = toUtf16(text);
+  std::vector<std::uint8_t> out;
+  out.reserve(units.size() * 2);
+  for (const char16_t u : units) {
+    out.push_back(static_cast<std::uint8_t>(u & 0xFF));
+    out.push_back(static_cast<std::uint8_t>(u >> 8));
+  }
+  return out;
+}
+
+std::wstring fromUtf16le(const std::vector<std::uint8_t>& bytes) {
+  std::wstring out;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    std::uint32_t u = bytes[i] | (static_cast<std::uint32_t>(bytes[i + 1]) << 8);
+    if constexpr (sizeof(wchar_t) == 4) {
+      if (u >= 0xD800 && u < 0xDC00 && i + 3 < bytes.size()) {
+        const std::uint32_t low = bytes[i + 2] | (static_cast<std::uint32_t>(bytes[i + 3]) << 8);
+        if (low >= 0xDC00 && low < 0xE000) {
+          u = 0x10000 + ((u - 0xD800) << 10) + (low - 0xDC00);
+          i += 2;
+        }
+      }
+    }
+    out += static_cast<wchar_t>(u);
+  }
+  return out;
+}
+
+std::wstring exportText(const RegExport& content) {
+  std::wstring text = std::wstring(kRegExportHeader) + L"\r\n";
+  for (const auto& path : content.removed) text += L"\r\n[-" + path + L"]\r\n";
+  for (const auto& key : content.keys) {
+    text += L"\r\n[" + key.path + L"]\r\n";
+    for (const auto& v : key.values) text += valueLine(v) + L"\r\n";
+  }
+  return text + L"\r\n";
+}
+
+std::string regFileBytes(const std::wstring& text) {
+  const auto bytes = utf16le(text);
+  std::string out = "\xFF\xFE";
+  out.append(bytes.begin(), bytes.end());
+  return out;
+}
+
+// ---- reading it back ----
 
 namespace {
 
 constexpr std::size_t kMaxValueName = 16383;  // UTF-16 units
 // Where a long path is shown in a refusal, its start is enough to find it.
 constexpr std::size_t kShownPath = 160;
-
-// The value types a settings area holds, as the export writes them in
-// hex(n). Links and the hardware lists have no place there.
-bool allowedHexType(std::uint32_t type) {
-  return type == reg::kNone || type == reg::kSz || type == reg::kExpandSz || type == reg::kDword ||
-         type == reg::kDwordBigEndian || type == reg::kMultiSz || type == reg::kQword;
-}
 
 struct Refused {
   std::wstring reason;
@@ -32,41 +133,11 @@ std::wstring shown(const std::wstring& path) {
   return path.size() <= kShownPath ? path : path.substr(0, kShownPath) + L"…";
 }
 
-bool startsWithFolded(std::wstring_view text, std::wstring_view prefix) {
-  return text.size() >= prefix.size() && equalsIgnoringAsciiCase(text.substr(0, prefix.size()), prefix);
-}
+// Windows holds no deeper tree below a root key, and no longer key path.
+constexpr std::size_t kMaxLevels = 512;
+constexpr std::size_t kMaxKeyPath = 32766;
 
-// A path in a settings area: the application and the key names below it.
-struct AreaPath {
-  std::wstring app;
-  std::vector<std::wstring> below;
-};
-
-std::optional<AreaPath> splitAreaPath(const std::wstring& path) {
-  const std::wstring root = std::wstring(kCurrentUserName) + L"\\" + kSettingsRootW + L"\\";
-  if (!startsWithFolded(path, root)) return std::nullopt;
-  std::vector<std::wstring> names;
-  for (std::size_t start = root.size();;) {
-    const std::size_t end = path.find(L'\\', start);
-    names.push_back(path.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start));
-    // Empty names, "." and "..", control characters: no name of a key here.
-    if (!isSettingsLevelName(names.back())) return std::nullopt;
-    if (end == std::wstring::npos) break;
-    start = end + 1;
-  }
-  AreaPath out{names.front(), {}};
-  out.below.assign(names.begin() + 1, names.end());
-  return out;
-}
-
-// The path as the export writes it, whatever the letter case of the root.
-std::wstring canonical(const AreaPath& p) {
-  std::wstring out = settingsAreaExportPath(p.app);
-  for (const auto& n : p.below) out += L"\\" + n;
-  return out;
-}
-
-std::wstring folded(const AreaPath& p) { return asciiLower(canonical(p)); }
+std::wstring folded(const AreaPath& p) { return asciiLower(areaPathText(p)); }
 
 // A quoted text at pos (the opening quote); pos ends after the closing one.
 // Inside, a backslash stands only before a backslash or a quote.
@@ -159,7 +230,7 @@ class Reader {
       if (!content_.keys.empty()) refuse(L"지우는 줄이 키 뒤에 있습니다");
       if (!parts->below.empty()) refuse(L"설정 영역의 일부만 지우는 줄입니다: " + shown(path));
       if (!areas_.insert(key).second) refuse(L"같은 설정 영역을 두 번 지웁니다: " + shown(path));
-      content_.removed.push_back(canonical(*parts));
+      content_.removed.push_back(areaPathText(*parts));
     } else {
       if (!areas_.count(folded(AreaPath{parts->app, {}})))
         refuse(L"먼저 지우지 않은 설정 영역의 키입니다: " + shown(path));
@@ -169,7 +240,12 @@ class Reader {
         if (!keys_.count(folded(parent))) refuse(L"상위 키보다 먼저 나오는 키입니다: " + shown(path));
       }
       if (!keys_.insert(key).second) refuse(L"같은 키가 두 번 있습니다: " + shown(path));
-      content_.keys.push_back({canonical(*parts), {}});
+      // Levels and length below HKEY_CURRENT_USER: the settings root is two.
+      if (parts->below.size() + 3 > kMaxLevels)
+        refuse(L"Windows의 레지스트리에 둘 수 없을 만큼 깊은 키입니다 (512단계 초과): " + shown(path));
+      if (utf16Length(key) - std::size(kCurrentUserName) > kMaxKeyPath)
+        refuse(L"Windows의 레지스트리에 둘 수 없을 만큼 긴 키 경로입니다 (32,766자 초과): " + shown(path));
+      content_.keys.push_back({areaPathText(*parts), {}});
       values();
     }
     if (at_ >= lines_.size() || !lines_[at_].empty()) {
@@ -239,7 +315,7 @@ class Reader {
         if (h < 0) refuse(L"값의 형식을 알 수 없습니다");
         n = n * 16 + static_cast<std::uint32_t>(h);
       }
-      if (!allowedHexType(n))
+      if (!isSavableType(n) || n == reg::kBinary)
         refuse(L"설정 영역에 둘 수 없는 종류의 값입니다: " + std::wstring(data.substr(0, close + 1)));
       v.type = n;
       listStart = close + 2;
@@ -292,12 +368,6 @@ SnapshotRead readSnapshotFile(const std::string& bytes) {
     return {std::nullopt, L"유니코드(UTF-16) 레지스트리 파일이 아닙니다", 0};
   if (bytes.size() % 2) return {std::nullopt, L"파일이 끝까지 저장되지 않았습니다", 0};
   return readSnapshotText(fromUtf16le(std::vector<std::uint8_t>(bytes.begin() + 2, bytes.end())));
-}
-
-std::optional<std::wstring> areaApplication(const std::wstring& path) {
-  const auto parts = splitAreaPath(path);
-  if (!parts || !parts->below.empty()) return std::nullopt;
-  return parts->app;
 }
 
 std::vector<std::wstring> snapshotApplications(const RegExport& content) {

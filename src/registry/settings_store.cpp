@@ -1,15 +1,16 @@
-#include "platform/settings_store.h"
+#include "registry/settings_store.h"
 
 #include <vector>
 
 #include "platform/ansi.h"
+#include "registry/settings_area.h"
 
 namespace doumteo {
 
 namespace {
 
 std::string sectionPath(const std::wstring& app, const std::wstring& section) {
-  return std::string(kSettingsRoot) + "\\" + toAnsi(app) + "\\" + toAnsi(section);
+  return toAnsi(settingsAreaKeyPath(app) + L"\\" + section);
 }
 
 [[noreturn]] void failInvalid() { throw Failure(err::kInvalidCall, L"Invalid procedure call or argument"); }
@@ -59,26 +60,15 @@ void RegistrySettingsStore::deleteSetting(const std::wstring& app, const std::ws
 }
 
 void RegistrySettingsStore::deleteApp(const std::wstring& app) {
-  // An empty name, or one of separators only (the registry reads doubled and
-  // trailing separators as one), would address the shared root of every
-  // program's settings.
-  if (app.find_first_not_of(L'\\') == std::wstring::npos) failInvalid();
-  if (deleteTree(std::string(kSettingsRoot) + "\\" + toAnsi(app)) != reg::kSuccess) failInvalid();
-}
-
-long RegistrySettingsStore::deleteTree(const std::string& path) {
-  RegHandle h = 0;
-  if (long rc = api_.openKey(reg::kHkeyCurrentUser, path, reg::kKeyAllAccess, h); rc != reg::kSuccess) return rc;
-  std::vector<std::string> children;
-  {
-    const RegKey guard(api_, h);
-    char buffer[260];
-    for (std::uint32_t i = 0; api_.enumKey(h, i, buffer, sizeof buffer) == reg::kSuccess; ++i)
-      children.emplace_back(buffer);
+  // A name that is no level of its own (empty, separators, dots) would
+  // address the shared root of every program's settings.
+  if (!isSettingsLevelName(app)) failInvalid();
+  try {
+    const auto problems = deleteSettingsArea(api_, app);
+    if (!problems || !problems->empty()) failInvalid();
+  } catch (const AreaRefused&) {
+    failInvalid();
   }
-  for (const auto& child : children)
-    if (long rc = deleteTree(path + "\\" + child); rc != reg::kSuccess) return rc;
-  return api_.deleteKey(reg::kHkeyCurrentUser, path);
 }
 
 }  // namespace doumteo

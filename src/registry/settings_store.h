@@ -3,10 +3,9 @@
 
 namespace doumteo {
 
-inline constexpr char kSettingsRoot[] = "Software\\VB and VBA Program Settings";
-
-// The application settings store on the raw registry port, through the ANSI
-// entry points. Names are compared without regard to case, as the registry
+// The application settings store on the raw registry port: one setting
+// through the ANSI entry points, a whole area through the settings area's
+// own walk. Names are compared without regard to case, as the registry
 // does.
 class RegistrySettingsStore final : public SettingsStore {
  public:
@@ -19,7 +18,6 @@ class RegistrySettingsStore final : public SettingsStore {
   void deleteApp(const std::wstring& app) override;
 
  private:
-  long deleteTree(const std::string& path);
   RegistryApi& api_;
 };
 
