@@ -348,7 +348,11 @@ std::optional<SnapshotName> parseSnapshotFileName(const std::wstring& name) {
     const std::wstring digits = rest.substr(1, blank == std::wstring::npos ? std::wstring::npos : blank - 1);
     if (blank != std::wstring::npos && digits.size() >= kNumberDigits && digits.size() <= kMaxNumberDigits &&
         allDigits(digits)) {
-      out.number = std::stoull(digits);
+      // By hand: the library's conversion would import the C runtime's
+      // character classes. Eighteen digits always fit.
+      std::uint64_t n = 0;
+      for (wchar_t c : digits) n = n * 10 + static_cast<std::uint64_t>(c - L'0');
+      out.number = n;
       out.action = rest.substr(blank + 1);
       return out;
     }
