@@ -42,6 +42,30 @@ TEST(RestorePointsMenu, TheEntryStandsRightBelowTheWindowsSeparator) {
   EXPECT_EQ(std::wstring(caption), FrmMain::kRestorePointsCaption);
 }
 
+// What the timer below works with.
+wchar_t letter = 0;
+HWND window = nullptr;
+bool opened = false;
+DWORD deadline = 0;
+
+// Runs inside the menu's loop and then the dialog's: the letter goes in
+// once the menu shows (Wine opens it with a key of its own, posted behind
+// whatever is queued), and a menu or dialog still open at the deadline is
+// closed, so that a failure cannot hang the suite. A function, not a
+// lambda: a timer procedure is stdcall on the 32-bit build.
+VOID CALLBACK probeMenu(HWND, UINT, UINT_PTR, DWORD) {
+  static bool typed = false;
+  if (HWND dialog = FindWindowW(nullptr, L"복원 지점")) {
+    opened = true;
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+  } else if (!typed && FindWindowW(L"#32768", nullptr) && IsWindowVisible(FindWindowW(L"#32768", nullptr))) {
+    typed = true;
+    PostMessageW(window, WM_CHAR, letter, 0);
+  } else if (GetTickCount() > deadline) {
+    EndMenu();
+  }
+}
+
 // Alt+Space, then the entry's letter, opens the dialog in one keystroke: no
 // other entry of the system menu may take that letter first.
 TEST(RestorePointsMenu, AltSpaceAndTheLetterOpenTheDialog) {
@@ -54,30 +78,11 @@ TEST(RestorePointsMenu, AltSpaceAndTheLetterOpenTheDialog) {
   ShowWindow(main.hwnd(), SW_SHOW);
   SetForegroundWindow(main.hwnd());
   const std::wstring caption = FrmMain::kRestorePointsCaption;
-  static wchar_t letter = 0;
-  static HWND window = nullptr;
-  static bool opened = false;
-  static DWORD deadline = 0;
   letter = static_cast<wchar_t>(towlower(caption[caption.find(L'&') + 1]));
   window = main.hwnd();
   opened = false;
   deadline = GetTickCount() + 5000;
-  // Runs inside the menu's loop and then the dialog's: the letter goes in
-  // once the menu shows (Wine opens it with a key of its own, posted behind
-  // whatever is queued), and a menu or dialog still open at the deadline is
-  // closed, so that a failure cannot hang the suite.
-  const UINT_PTR timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-    static bool typed = false;
-    if (HWND dialog = FindWindowW(nullptr, L"복원 지점")) {
-      opened = true;
-      PostMessageW(dialog, WM_CLOSE, 0, 0);
-    } else if (!typed && FindWindowW(L"#32768", nullptr) && IsWindowVisible(FindWindowW(L"#32768", nullptr))) {
-      typed = true;
-      PostMessageW(window, WM_CHAR, letter, 0);
-    } else if (GetTickCount() > deadline) {
-      EndMenu();
-    }
-  });
+  const UINT_PTR timer = SetTimer(nullptr, 0, 50, &probeMenu);
   PostMessageW(main.hwnd(), WM_SYSCHAR, VK_SPACE, 1u << 29);  // Alt+Space
   MSG msg;
   while (!opened && GetTickCount() < deadline + 1000) {
