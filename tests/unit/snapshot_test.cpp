@@ -310,16 +310,17 @@ TEST_F(SnapshotFlow, AnAreaHoldingWhatCannotBeSavedIsRefusedBeforeAnyChange) {
   const std::string area = std::string(kArea) + "\\VeltoBook";
   const std::wstring shownArea = kAreaPath + L"\\VeltoBook";
   const std::wstring target = L"\\Registry\\User\\S-1-5-21-0-0-0-1000\\Software\\Victim";
+  const std::string value = "Hw" + std::string(170, 'x');  // shown by its first 160 characters
   const std::vector<std::pair<std::function<void()>, std::wstring>> cases{
       {[&] {
          env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\Link", "SymbolicLinkValue", reg::kLink, utf16le(target));
        },
        L"설정 영역에 다른 곳의 키를 가리키는 레지스트리 링크가 있습니다: " + shownArea + L"\\Link"},
       {[&] {
-         env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", "Hw", 8, {1, 2});
+         env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", value, 8, {1, 2});
        },
-       L"복원 지점에 저장할 수 없는 종류의 값이 있습니다.\r\n키: " + shownArea +
-           L"\\DB\r\n값: Hw\r\n종류: REG_RESOURCE_LIST"},
+       L"복원 지점에 저장할 수 없는 종류의 값이 있습니다.\r\n키: " + shownArea + L"\\DB\r\n값: Hw" +
+           std::wstring(158, L'x') + L"…\r\n종류: REG_RESOURCE_LIST"},
       {[&] { env.registry.putNamelessKey(reg::kHkeyCurrentUser, area + "\\DB"); },
        L"설정 영역에 이름이 없는 키가 있습니다: " + shownArea + L"\\DB\\(이름 없음)"},
   };
@@ -342,7 +343,7 @@ TEST_F(SnapshotFlow, AnAreaHoldingWhatCannotBeSavedIsRefusedBeforeAnyChange) {
     EXPECT_EQ(registry(), before);
     EXPECT_TRUE(snapshots().empty());
     env.registry.deleteKey(reg::kHkeyCurrentUser, area + "\\Link");
-    env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", "Hw", reg::kSz, {0});
+    env.registry.putRaw(reg::kHkeyCurrentUser, area + "\\DB", value, reg::kSz, {0});
   }
 }
 
