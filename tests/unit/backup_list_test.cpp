@@ -42,6 +42,7 @@ TEST(BackupFileKey, RoundsHalvesToEven) {
   EXPECT_EQ(BackupFileKey(p + L"2.5"), 2);
   EXPECT_EQ(BackupFileKey(p + L"3.5"), 4);
   EXPECT_EQ(BackupFileKey(p + L"0.5"), 0);
+  EXPECT_EQ(BackupFileKey(p + L"0.6"), 1);
   EXPECT_EQ(BackupFileKey(p + L"-2.5"), -2);
   EXPECT_EQ(BackupFileKey(p + L"-3.5"), -4);
   EXPECT_EQ(BackupFileKey(p + L"2.5000001"), 3);

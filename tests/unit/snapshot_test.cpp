@@ -183,7 +183,9 @@ TEST(SnapshotNames, TheNumberOfTheWritingOrdersThemNotTheClock) {
   EXPECT_EQ(parseSnapshotFileName(old[1])->action, L"복원");
   // A number beyond 64 bits, in a name the program did not write, is no number.
   EXPECT_FALSE(parseSnapshotFileName(L"20240102_090503_007 " + std::wstring(19, L'9') + L" 복원.reg")->number);
+  EXPECT_TRUE(isSnapshotFileName(L"20240102_090503_007.reg"));
   EXPECT_FALSE(isSnapshotFileName(L"내 설정.reg"));
+  EXPECT_FALSE(isSnapshotFileName(L"x0240102_090503_007 전체삭제.reg"));
   EXPECT_FALSE(isSnapshotFileName(L"20240102_090503_007 전체삭제.txt"));
 }
 

@@ -62,6 +62,8 @@ TEST_F(Undo, AWipeIsUndoneAndTheUndoCanBeUndoneInTurn) {
   EXPECT_EQ(points[0].action, L"전체 삭제");
   EXPECT_EQ(points[0].products, std::vector<std::wstring>{L"VeltoBook"});
   EXPECT_EQ(restorePointLine(points[0]), L"2009-03-05 14:05:33  전체 삭제     VeltoBook");
+  // The first wide character takes two columns as well.
+  EXPECT_EQ(restorePointLine({L"", L"", L"\u1100", {L"A"}, true}), L"  \u1100            A");
 
   EXPECT_TRUE(undo(points[0]));
   ASSERT_EQ(env.messages.shown.size(), 3u);
@@ -201,6 +203,17 @@ TEST_F(Undo, AnAreaHoldingALinkIsNotUndone) {
             std::wstring::npos);
   EXPECT_EQ(registry(), before);
   EXPECT_EQ(listRestorePoints(env.services()).size(), 1u);
+}
+
+// A text saved without its NUL comes back with one from Wine's registry
+// and from the importers: the read-back takes it as the same text, but not
+// a text that had its NUL and came back with a second.
+TEST_F(Undo, TheReadBackTakesATextThatGainedItsNulAsTheSame) {
+  const std::wstring area = settingsAreaExportPath(L"Texts");
+  env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "ab", reg::kSz, {'a', 'b', 0});
+  env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "a", reg::kSz, {'a', 0, 0});
+  const RegExport saved{{area}, {{area, {{L"ab", reg::kSz, utf16le(L"ab")}, {L"a", reg::kSz, utf16le(L"a\0")}}}}};
+  EXPECT_EQ(snapshotDifferences(env.registry, saved), std::vector<std::wstring>{L"다른 값: " + area + L"\\a"});
 }
 
 TEST_F(Undo, AFileGoneSinceTheListingIsReportedAsNotRead) {
