@@ -1,5 +1,7 @@
 #include "dialogs/time_set.h"
 
+#include <algorithm>
+
 #include "common/messages.h"
 #include "common/text.h"
 #include "platform/program_start.h"
@@ -8,17 +10,18 @@ namespace doumteo {
 
 namespace {
 
+// The lists hold years, months and days: never below zero.
 std::wstring padded(int value, std::size_t width) {
-  std::wstring digits = std::to_wstring(value < 0 ? -value : value);
+  std::wstring digits = std::to_wstring(value);
   if (digits.size() < width) digits.insert(0, width - digits.size(), L'0');
-  return value < 0 ? L"-" + digits : digits;
+  return digits;
 }
 
 DateList numberList(int first, int last, std::size_t width, int preset) {
   DateList list;
   list.entries.reserve(static_cast<std::size_t>(last - first + 1));
   for (int n = first; n <= last; ++n) list.entries.push_back(padded(n, width));
-  list.preset = padded(preset < first ? first : preset > last ? last : preset, width);
+  list.preset = padded(std::clamp(preset, first, last), width);
   return list;
 }
 
@@ -80,7 +83,7 @@ bool saveElevated(MessageBoxPort& box, ShellPort& shell, const LocalTime& record
       showRefused(box, systemRefusalReason(Failure(static_cast<int>(run.code), run.description)));
       return false;
     case ProgramRun::End::Cancelled:
-      return false;
+      break;
     case ProgramRun::End::TimedOut:
       showRefused(box, L"관리자 권한으로 날짜를 바꾸는 도움터가 " + std::to_wstring(kElevatedClockWaitMs / 1000) +
                            L"초 안에 끝나지 않았습니다.");

@@ -170,7 +170,8 @@ TEST(HexTextDecode, MalformedGroupsStayInBounds) {
   EXPECT_EQ(HexTextDecode(L"zzzz"), std::wstring(1, L'\0'));
   EXPECT_EQ(HexTextDecode(L"1z00"), std::wstring(1, wchar_t(0x1)));  // read as "001z", up to the z
   EXPECT_EQ(HexTextDecode(L"4g12"), std::wstring(1, wchar_t(0x124)));
-  EXPECT_EQ(HexTextDecode(L"z041"), L"A");  // one "0" is no single-byte group
+  EXPECT_EQ(HexTextDecode(L"z041"), L"A");                    // one "0" is no single-byte group
+  EXPECT_EQ(HexTextDecode(L"20z1"), std::wstring(1, L'\0'));  // nor is a "0" second
   EXPECT_EQ(HexTextDecode(L"00" + std::wstring(1, wchar_t(0x80)) + L"1"),
             std::wstring(1, L'\0'));  // just past the digits
 }

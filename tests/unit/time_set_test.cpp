@@ -192,7 +192,7 @@ TEST(TimeSetSave, TextsNotFromTheListsAreRefused) {
   for (const auto& [y, m, d] :
        {std::tuple{L"", L"01", L"01"}, std::tuple{L"1999", L"01", L"01"}, std::tuple{L"2010", L"13", L"01"},
         std::tuple{L"2010", L"00", L"01"}, std::tuple{L"2010", L"01", L"0"}, std::tuple{L"2010", L"1a", L"01"},
-        std::tuple{L"2010", L"-1", L"01"}, std::tuple{L"2010", L"01", L"0:"}}) {
+        std::tuple{L"2010", L"-1", L"01"}, std::tuple{L"2010", L"01", L"0:"}, std::tuple{L"2010", L"01", L"0000001"}}) {
     fakes::FakeEnv env;
     EXPECT_THROW(ClockRecordFromLists(env.clock.now(), y, m, d), InvalidDate);
     EXPECT_FALSE(SaveClockFromLists(env.messages, env.clock, env.shell, y, m, d));
