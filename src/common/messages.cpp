@@ -27,13 +27,11 @@ void showPlain(MessageBoxPort& box, const std::wstring& message) {
   box.show({message, kAppTitle, MsgButtons::Ok, MsgIcon::None, false});
 }
 
-bool guardedStep(MessageBoxPort& box, const ErrorFormatter& format, const std::function<void()>& step) {
+void guardedStep(MessageBoxPort& box, const ErrorFormatter& format, const std::function<void()>& step) {
   try {
     step();
-    return true;
   } catch (const Failure& f) {
     showPlain(box, format(f));
-    return false;
   }
 }
 

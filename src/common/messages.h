@@ -22,8 +22,8 @@ Answer AskYesNo(MessageBoxPort& box, const ProductProfile& profile, const std::w
 void showPlain(MessageBoxPort& box, const std::wstring& message);
 
 // Runs one step of a procedure whose error handler reports the failure and
-// goes on with the next step. Returns false when the step failed.
+// goes on with the next step.
 using ErrorFormatter = std::function<std::wstring(const Failure&)>;
-bool guardedStep(MessageBoxPort& box, const ErrorFormatter& format, const std::function<void()>& step);
+void guardedStep(MessageBoxPort& box, const ErrorFormatter& format, const std::function<void()>& step);
 
 }  // namespace doumteo

@@ -55,7 +55,7 @@ class LogReader {
   }
 
  private:
-  bool step(const std::function<void()>& body) { return guardedStep(s_.messages, reportText, body); }
+  void step(const std::function<void()>& body) { guardedStep(s_.messages, reportText, body); }
 
   void record(const std::vector<std::wstring>& fields) {
     if (fields[0] == L"&") {

@@ -32,7 +32,7 @@ bool GoReInst(const Services& s, const std::wstring& dbFoldName, const std::wstr
   // Every failing step is reported and the next one still runs, so that a
   // locked kit file does not keep the reinstaller from starting.
   const ErrorFormatter format = [](const Failure& f) { return errorText(f, L"GoReInst", L"Module modReInst"); };
-  auto step = [&](const std::function<void()>& body) { return guardedStep(s.messages, format, body); };
+  auto step = [&](const std::function<void()>& body) { guardedStep(s.messages, format, body); };
 
   std::wstring folder;
   step([&] { folder = s.files.programFolder(); });
