@@ -19,7 +19,6 @@ std::wstring padded(int value, std::size_t width) {
 
 DateList numberList(int first, int last, std::size_t width, int preset) {
   DateList list;
-  list.entries.reserve(static_cast<std::size_t>(last - first + 1));
   for (int n = first; n <= last; ++n) list.entries.push_back(padded(n, width));
   list.preset = padded(std::clamp(preset, first, last), width);
   return list;
@@ -136,7 +135,7 @@ LocalTime ClockRecordFromLists(const LocalTime& now, const std::wstring& yearTex
     throw InvalidDate(L"연도는 " + std::to_wstring(kFirstListYear) + L"년부터 " + std::to_wstring(kLastListYear) +
                       L"년 사이에서 골라 주십시오.");
   if (month < 1 || month > 12) throw InvalidDate(L"월은 1월부터 12월 사이에서 골라 주십시오.");
-  if (day < 1 || day > 31) throw InvalidDate(L"일은 1일부터 31일 사이에서 골라 주십시오.");
+  if (day < 1) throw InvalidDate(L"일은 1일부터 31일 사이에서 골라 주십시오.");
   if (day > daysInMonth(year, month))
     throw InvalidDate(std::to_wstring(year) + L"년 " + std::to_wstring(month) + L"월에는 " + std::to_wstring(day) +
                       L"일이 없습니다.");
@@ -187,7 +186,7 @@ std::optional<long> RunSetDateCommand(ClockPort& clock, const std::wstring& comm
   const std::wstring& date = words[1];
   try {
     // The time of day is read now, as the dialog would have.
-    clock.setLocalTime(ClockRecordFromLists(clock.now(), date.substr(0, 4), date.substr(5, 2), date.substr(8, 2)));
+    clock.setLocalTime(ClockRecordFromLists(clock.now(), date.substr(0, 4), date.substr(5, 2), date.substr(8)));
   } catch (const InvalidDate&) {
     return syserr::kInvalidParameter;
   } catch (const Failure& f) {
