@@ -92,7 +92,8 @@ TEST(SnapshotReader, RefusesEveryFileThatStepsOutside) {
       {"blanks in hex data", kOpen + L"\"a\"=hex:01, ff\r\n\r\n", L"16진수"},
       {"a link value", kOpen + L"\"a\"=hex(6):41,00\r\n\r\n", L"둘 수 없는 종류의 값입니다: hex(6)"},
       // Read in any base but 16, a7ffda91 could wrap round to a type an area holds.
-      {"a type of eight digits", kOpen + L"\"a\"=hex(a7ffda91):00\r\n\r\n", L"둘 수 없는 종류의 값입니다: hex(a7ffda91)"},
+      {"a type of eight digits", kOpen + L"\"a\"=hex(a7ffda91):00\r\n\r\n",
+       L"둘 수 없는 종류의 값입니다: hex(a7ffda91)"},
       {"a hardware list", kOpen + L"\"a\"=hex(8):00\r\n\r\n", L"둘 수 없는 종류"},
       {"hex data going on without its comma", kOpen + L"\"a\"=hex:01\\\r\n  ,02\r\n\r\n", L"16진수"},
       {"hex data that goes on nowhere", kOpen + L"\"a\"=hex:01,\\\r\n\r\n", L"이어지는"},
