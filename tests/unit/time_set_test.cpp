@@ -178,6 +178,7 @@ TEST(TimeSetSave, LastDaysThatDoExistAreSet) {
   EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2012", L"02", L"29"));
   EXPECT_TRUE(SaveClockFromLists(env.messages, env.clock, env.shell, L"2100", L"12", L"31"));
   EXPECT_EQ(env.clock.set.size(), 3u);
+  EXPECT_THROW(ClockRecordFromLists(env.clock.now(), L"2012", L"02", L"30"), InvalidDate);
   const int last[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};  // of 2010
   for (int m = 1; m <= 12; ++m) {
     EXPECT_NO_THROW(ClockRecordFromLists(env.clock.now(), L"2010", std::to_wstring(m), L"1")) << m;

@@ -212,7 +212,12 @@ TEST_F(Undo, TheReadBackTakesATextThatGainedItsNulAsTheSame) {
   const std::wstring area = settingsAreaExportPath(L"Texts");
   env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "ab", reg::kSz, {'a', 'b', 0});
   env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "a", reg::kSz, {'a', 0, 0});
-  const RegExport saved{{area}, {{area, {{L"ab", reg::kSz, utf16le(L"ab")}, {L"a", reg::kSz, utf16le(L"a\0")}}}}};
+  env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "wide", reg::kSz, {0xC4, 0x80, 0});
+  const RegExport saved{{area},
+                        {{area,
+                          {{L"ab", reg::kSz, utf16le(L"ab")},
+                           {L"a", reg::kSz, utf16le(L"a\0")},
+                           {L"wide", reg::kSz, utf16le(L"\u0100")}}}}};
   EXPECT_EQ(snapshotDifferences(env.registry, saved), std::vector<std::wstring>{L"다른 값: " + area + L"\\a"});
 }
 
