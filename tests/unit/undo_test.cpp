@@ -216,7 +216,7 @@ TEST_F(Undo, TheReadBackTakesATextThatGainedItsNulAsTheSame) {
   const RegExport saved{{area},
                         {{area,
                           {{L"ab", reg::kSz, utf16le(L"ab")},
-                           {L"a", reg::kSz, utf16le(L"a\0")},
+                           {L"a", reg::kSz, utf16le(std::wstring(L"a\0", 2))},
                            {L"wide", reg::kSz, utf16le(L"\u0100")}}}}};
   EXPECT_EQ(snapshotDifferences(env.registry, saved), std::vector<std::wstring>{L"다른 값: " + area + L"\\a"});
 }
