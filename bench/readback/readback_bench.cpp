@@ -84,14 +84,10 @@ class TimedRegistry final : public RegistryApi {
   RegistryApi& r_;
 };
 
-std::vector<std::uint8_t> text(const std::wstring& t) {
-  std::vector<std::uint8_t> d;
-  for (wchar_t c : t) {
-    d.push_back(static_cast<std::uint8_t>(c & 0xff));
-    d.push_back(static_cast<std::uint8_t>((c >> 8) & 0xff));
-  }
-  d.insert(d.end(), {0, 0});
-  return d;
+// REG_SZ data as the wide calls hold it, with its terminating NUL.
+std::vector<std::uint8_t> text(std::wstring t) {
+  t.push_back(L'\0');
+  return utf16le(t);
 }
 
 RegExport areas(int n) {
