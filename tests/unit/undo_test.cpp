@@ -212,12 +212,13 @@ TEST_F(Undo, TheReadBackTakesATextThatGainedItsNulAsTheSame) {
   const std::wstring area = settingsAreaExportPath(L"Texts");
   env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "ab", reg::kSz, {'a', 'b', 0});
   env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "a", reg::kSz, {'a', 0, 0});
-  env.registry.putRaw(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "wide", reg::kSz, {0xC4, 0x80, 0});
+  // 가 is 00 AC in UTF-16LE: a last unit whose low byte alone is zero is no terminator.
+  env.registry.putText(reg::kHkeyCurrentUser, std::string(kArea) + "\\Texts", "wide", toAnsi(L"가"));
   const RegExport saved{{area},
                         {{area,
                           {{L"ab", reg::kSz, utf16le(L"ab")},
                            {L"a", reg::kSz, utf16le(std::wstring(L"a\0", 2))},
-                           {L"wide", reg::kSz, utf16le(L"\u0100")}}}}};
+                           {L"wide", reg::kSz, utf16le(L"가")}}}}};
   EXPECT_EQ(snapshotDifferences(env.registry, saved), std::vector<std::wstring>{L"다른 값: " + area + L"\\a"});
 }
 
