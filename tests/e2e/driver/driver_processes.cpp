@@ -5,6 +5,7 @@
 #include <tlhelp32.h>
 
 #include <algorithm>
+#include <iostream>
 #include <utility>
 
 #include "driver/driver_internal.h"
@@ -32,9 +33,22 @@ Process Process::start(const std::wstring& exePath, const std::wstring& args, co
   STARTUPINFOW si{};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
-  if (!CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                      currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi))
-    throw DriverError(L"cannot start " + exePath + L" (error " + std::to_wstring(GetLastError()) + L")");
+  const auto create = [&] {
+    return CreateProcessW(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                          currentDir.empty() ? nullptr : currentDir.c_str(), &si, &pi);
+  };
+  BOOL started = create();
+  // Wine reports a child that died while its loader was still setting up
+  // (before any code of the program ran) as ERROR_INTERNAL_ERROR. That is
+  // Wine's and rare, so the start is tried once more; a program that really
+  // does not start fails the second time as well.
+  if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+    std::cout << "driver: starting " << toUtf8(exePath)
+              << " failed with error 1359 (ERROR_INTERNAL_ERROR); trying once more" << std::endl;
+    sleepMs(200);
+    started = create();
+  }
+  if (!started) throw DriverError(L"cannot start " + exePath + L" (error " + std::to_wstring(GetLastError()) + L")");
   CloseHandle(pi.hThread);
   Process p;
   p.handle_ = pi.hProcess;
@@ -118,7 +132,12 @@ HWND waitMainWindow(const Process& process, DWORD ms) {
         return false;
       },
       L"the main window", ms);
-  WaitForInputIdle(process.handle(), 2000);
+  // The window answers once its thread is in its message loop. (Not
+  // WaitForInputIdle: under Wine it waits its whole time-out whenever either
+  // side is a 32-bit process.)
+  DWORD_PTR answer = 0;
+  if (!SendMessageTimeoutW(found, WM_NULL, 0, 0, SMTO_NORMAL, ms, &answer))
+    throw DriverError(L"the main window does not answer");
   g_lastStartupMs = GetTickCount64() - process.startedAt();
   screenshot(found);
   return found;
