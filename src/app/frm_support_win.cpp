@@ -94,7 +94,13 @@ void FrmSupport::onLoad() {
   SendMessageW(btnCopy_.hwnd(), BM_SETSTYLE, BS_DEFPUSHBUTTON, FALSE);
   HCURSOR old = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
   Win32SystemInfo system(hwnd());
-  text_ = supportPageText(services_, system, profile_, record_.newest(kSupportRecentActions));
+  std::vector<std::wstring> recent;
+  try {
+    recent = record_.newest(kSupportRecentActions);
+  } catch (const Failure& f) {
+    recent = {L"읽을 수 없음: " + failureInWords(f)};
+  }
+  text_ = supportPageText(services_, system, profile_, recent);
   SetCursor(old);
   txtInfo_.setText(text_);
   txtInfo_.focus();
