@@ -18,7 +18,7 @@ namespace doumteo {
 namespace {
 
 // The label column, in the columns of a fixed-pitch font.
-constexpr std::size_t kLabelColumns = 22;
+constexpr std::size_t kLabelColumns = 26;
 constexpr char kWindowsKey[] = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 constexpr char kPoliciesKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
 
