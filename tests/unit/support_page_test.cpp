@@ -51,6 +51,8 @@ TEST(SupportPage, NamesWhatTheAgentAsksForAndSaysInPlaceWhatCannotBeRead) {
                        "Windows 10 Pro");
   env.registry.putText(reg::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "CurrentBuild",
                        "22631");
+  env.registry.putRaw(reg::kHkeyLocalMachine, "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion", "UBR", reg::kDword,
+                      {0x2D, 0x0B, 0, 0});  // 2861
   ProductProfile profile;
   profile.programName = L"벨토 가계부";
   profile.exeFile = L"Velto.exe";
@@ -63,7 +65,7 @@ TEST(SupportPage, NamesWhatTheAgentAsksForAndSaysInPlaceWhatCannotBeRead) {
   EXPECT_EQ(valueOf(page, L"만든 곳"), build::kCompany);
   EXPECT_EQ(valueOf(page, L"서명"), L"서명됨: 벨토소프트");
   EXPECT_EQ(valueOf(page, L"제품"), L"Windows 11 Pro");
-  EXPECT_EQ(valueOf(page, L"빌드"), L"22631");
+  EXPECT_EQ(valueOf(page, L"빌드"), L"22631.2861");
   EXPECT_EQ(valueOf(page, L"관리자 권한으로 실행"), L"읽을 수 없음: Error 5: Access is denied.");
   EXPECT_EQ(valueOf(page, L"화면"), L"2560 × 1440, 144 DPI (150%)");
   EXPECT_EQ(valueOf(page, L"표준 시간대"), L"대한민국 표준시 (UTC+09:00)");
@@ -78,6 +80,13 @@ TEST(SupportPage, NamesWhatTheAgentAsksForAndSaysInPlaceWhatCannotBeRead) {
   EXPECT_EQ(valueOf(page, L"개수"), L"2개");
   EXPECT_EQ(valueOf(page, L"가장 새 것"), L"2023-12-31 00:00:00, 선택 삭제, 쓸 수 없는 파일");
   EXPECT_NE(page.find(L"[최근 작업]\r\n  둘째 줄\r\n  첫째 줄\r\n"), std::wstring::npos);
+  std::vector<std::wstring> sections;
+  for (std::size_t at = 0; at < page.size(); at = page.find(L"\r\n", at) + 2)
+    if (page[at] == L'[') sections.push_back(page.substr(at, page.find(L"\r\n", at) - at));
+  EXPECT_EQ(sections, (std::vector<std::wstring>{L"[도움터]", L"[Windows]", L"[제품]", L"[데이터베이스]", L"[백업]",
+                                                 L"[복원 지점]", L"[최근 작업]"}));
+  // The values stand in one column of a fixed-pitch font, Hangul two wide.
+  EXPECT_NE(page.find(L"\r\n  ANSI 코드 페이지" + std::wstring(10, L' ') + L"949\r\n"), std::wstring::npos);
   EXPECT_EQ(page.find(L'\n'), page.find(L"\r\n") + 1);
 }
 
@@ -90,6 +99,7 @@ TEST(SupportPage, NamesOfWindowsOffsetsNumbersAndTheSavedFile) {
   EXPECT_EQ(utcOffsetText(0), L"+00:00");
   EXPECT_EQ(utcOffsetText(-210), L"-03:30");
   EXPECT_EQ(utcOffsetText(765), L"+12:45");
+  EXPECT_EQ(utcOffsetText(600), L"+10:00");
   EXPECT_EQ(groupedNumber(0), L"0");
   EXPECT_EQ(groupedNumber(999), L"999");
   EXPECT_EQ(groupedNumber(1000), L"1,000");
