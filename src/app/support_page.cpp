@@ -1,7 +1,6 @@
 #include "app/support_page.h"
 
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 #include "app/db_check.h"
@@ -31,7 +30,8 @@ std::size_t columns(const std::wstring& text) {
 std::wstring unreadable(const std::wstring& reason) { return L"읽을 수 없음: " + reason; }
 
 // A fact, or in its place why it cannot be read.
-std::wstring fact(const std::function<std::wstring()>& read) {
+template <class Read>
+std::wstring fact(const Read& read) {
   try {
     return read();
   } catch (const Failure& f) {
