@@ -86,6 +86,11 @@ class SupportPage : public SettingsScenario {
     const std::wstring suggested = windowText(name);
     setText(name, path);
     click(GetDlgItem(dialog, IDOK));
+    if (fileExists(path)) {
+      // The dialog asks before it lets a file be replaced.
+      waitUntil([&] { return !IsWindowEnabled(dialog); }, L"the question whether to replace the file");
+      waitMessageBox(program).answer(IDYES);
+    }
     waitGone(dialog);
     return suggested;
   }
@@ -203,6 +208,29 @@ TEST_F(SupportPage, NoLoginPasswordOrSettingValueInThePageTheCopyTheFileOrTheRec
   for (const std::wstring* seen : {&page, &copied, &file, &record})
     for (const std::wstring* secret : {&secretId, &secretPassword, &secretValue})
       EXPECT_EQ(seen->find(*secret), std::wstring::npos) << narrow(*secret) << " in " << narrow(*seen);
+}
+
+TEST_F(SupportPage, AFileThatCannotBeWrittenIsNamedWithTheReasonAndLeftAsItWas) {
+  const std::wstring target = environment().cRoot + L"\\열려 있는 파일.txt";
+  writeFile(target, "old");
+  // Held open by another program, without sharing: it cannot be replaced.
+  UniqueHandle held(CreateFileW(target.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_NE(held.get(), INVALID_HANDLE_VALUE);
+  Process program = startProgram(folder);
+  HWND main = waitMainWindow(program);
+  PostMessageW(main, WM_SYSCOMMAND, kSupportCommand, 0);
+  const Page p = shown(program, main);
+  saveAs(program, p, target);
+  MsgBox refusal = waitMessageBox(program);
+  EXPECT_EQ(refusal.icon, Icon::Warning) << narrow(iconName(refusal.icon));
+  EXPECT_EQ(refusal.text.substr(0, 18), L"지원 정보를 저장하지 못했습니다.") << narrow(refusal.text);
+  EXPECT_NE(refusal.text.find(L"파일: " + target + L"\r\n이유: "), std::wstring::npos) << narrow(refusal.text);
+  refusal.answer(IDOK);
+  held.reset();
+  EXPECT_EQ(readFile(target), "old");
+  EXPECT_FALSE(fileExists(target + L".tmp")) << "nothing half-written";
+  EXPECT_TRUE(windowText(p.status).empty());
+  DeleteFileW(target.c_str());
 }
 
 }  // namespace
