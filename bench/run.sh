@@ -4,6 +4,8 @@
 #   start-up and peak working set of doumteo.exe against a one-window floor,
 #   start-up with 5,000 backup files in DBS against none,
 #   RegLogRead restoring 5,000 settings against regedit /s,
+#   the support page against the restore points dialog (5,000 backups, 30
+#   restore points),
 #   the size of doumteo.exe (win64, win32),
 #   the decoders against base64 -d (when bench/decode_vs_base64.sh exists).
 # usage: bench/run.sh [RUNS]   (runs per program, default 21)
@@ -20,7 +22,7 @@ echo "== building"
 [[ -f build/win64/build.ninja ]] || cmake --preset win64 >/dev/null
 # The win64 preset builds the benchmarks beside the program.
 cmake --build build/win64 --target doumteo bench_floor bench_floor_imports bench_floor_children bench_steps \
-  bench_probe bench_restore -j"$jobs" >/dev/null
+  bench_probe bench_restore bench_dialogs -j"$jobs" >/dev/null
 # The fixtures' backup files come from the tests' encoder, built natively.
 [[ -f build/native/build.ninja ]] || cmake --preset native >/dev/null
 cmake --build build/native --target make_backup -j"$jobs" >/dev/null
@@ -47,7 +49,8 @@ for f in none dbs5000; do
   cp build/win64/doumteo.exe build/win64/bench/bench_steps.exe "$folder/$f/"
   rm -f "$folder/$f/steps.log"
 done
-cp build/win64/bench/bench_probe.exe build/win64/bench/bench_restore.exe "$folder/bin/"
+cp build/win64/bench/bench_probe.exe build/win64/bench/bench_restore.exe build/win64/bench/bench_dialogs.exe \
+  "$folder/bin/"
 wine reg import "$folder/profile.reg" >/dev/null 2>&1
 wineserver -w  # so that the persistent one below can start
 
@@ -75,6 +78,8 @@ echo "== start-up and memory ($runs runs each, alternating)"
     | tr -d "\r" > "$3/breakdown.txt" || echo "probe: some breakdown runs failed" >&2
   wine "$1\bin\bench_restore.exe" --runs "$2" DoumteoBench "$1\restore.mdb" "$1\restore.reg" "$1\empty.reg" \
     | tr -d "\r" > "$3/restore.txt" || echo "restore: failed (see $3/restore.txt)" >&2
+  wine "$1\bin\bench_dialogs.exe" --runs "$2" "$1\dbs5000\doumteo.exe" \
+    | tr -d "\r" > "$3/dialogs.txt" || echo "dialogs: failed (see $3/dialogs.txt)" >&2
   wineserver -k || true
 ' _ "$win" "$runs" "$out"
 grep -E '^(median|ratio|error)' "$out/startup.txt"
@@ -86,6 +91,9 @@ for f in none dbs5000; do
 done
 echo "== restore: 5,000 settings in 50 sections ($runs runs each, alternating)"
 grep -Ev '^run ' "$out/restore.txt"
+
+echo "== support page against restore points dialog (5,000 backups, 30 restore points, $runs runs each)"
+grep -Ev '^run ' "$out/dialogs.txt"
 
 echo "== size of doumteo.exe"
 # Stripped, as shipped.

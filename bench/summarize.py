@@ -40,6 +40,8 @@ def main():
     breakdown = by(records(out + "/breakdown.txt", "median"), "name")
     restore = by(records(out + "/restore.txt", "median"), "side")
     restore_ratios = by(records(out + "/restore.txt", "ratio"), "_")
+    dialogs = by(records(out + "/dialogs.txt", "median"), "name")
+    dialog_ratios = by(records(out + "/dialogs.txt", "ratio"), "_")
 
     def get(table, name, field):
         return table.get(name, {}).get(field, "?")
@@ -64,6 +66,10 @@ def main():
     print("restore 5,000 settings    RegLogRead %s ms / regedit /s %s ms = %s x (target <= 1.0)" %
           (get(restore, "reglogread", "ms"), get(restore, "regedit", "ms"),
            get(restore_ratios, "reglogread/regedit", "restore")))
+    print("support page, opening     %s ms / restore points dialog %s ms = %s x (target <= 1.5); fastest %s / %s" %
+          (get(dialogs, "support", "open_ms"), get(dialogs, "restore", "open_ms"),
+           get(dialog_ratios, "support/restore", "open"), get(dialogs, "support", "fastest_ms"),
+           get(dialogs, "restore", "fastest_ms")))
     print("size of doumteo.exe       win64 %s bytes, win32 %s" %
           (size64, (size32 + " bytes") if size32 != "0" else "(not built)"))
     if breakdown:

@@ -3,6 +3,8 @@
 #include <algorithm>
 
 #include "app/db_check.h"
+#include "app/frm_support_win.h"
+#include "app/support_page.h"
 #include "app/web_shortcuts.h"
 #include "build_config.h"
 #include "common/guard.h"
@@ -67,11 +69,25 @@ std::wstring resourceVersion() {
          std::to_wstring(build::kVersionPatch);
 }
 
+// The services with the message boxes seen by the action record.
+Services throughRecord(const Services& s, MessageBoxPort& record) {
+  return Services{record, s.registry, s.settings, s.shell, s.processes, s.files, s.clock, s.browser, s.database};
+}
+
+// A button's caption as the record names the command: without the blanks
+// that space it from its icon.
+std::wstring captionOf(const ui::Button& button) {
+  std::wstring caption = button.text();
+  while (!caption.empty() && caption.back() == L' ') caption.pop_back();
+  return caption;
+}
+
 }  // namespace
 
 FrmMain::FrmMain(const Services& services, const ProductProfile& profile, bool prevInstance)
     : ui::Form(L"FrmMain", kAppTitle, 14385, 8955),
-      services_(services),
+      record_(services.messages, services.files, services.clock),
+      services_(throughRecord(services, record_)),
       profile_(profile),
       prevInstance_(prevInstance),
       state_(std::make_unique<MainState>()) {
@@ -154,14 +170,21 @@ void FrmMain::addRestorePointsToSystemMenu() {
       break;
     }
   if (below == count) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-  InsertMenuW(menu, static_cast<UINT>(below == count ? -1 : below), MF_BYPOSITION | MF_STRING, kRestorePointsCommand,
-              kRestorePointsCaption);
+  const auto at = static_cast<UINT>(below == count ? -1 : below);
+  InsertMenuW(menu, at, MF_BYPOSITION | MF_STRING, kRestorePointsCommand, kRestorePointsCaption);
+  InsertMenuW(menu, at == static_cast<UINT>(-1) ? at : at + 1, MF_BYPOSITION | MF_STRING, kSupportCommand,
+              kSupportCaption);
 }
 
 LRESULT FrmMain::handleMessage(UINT m, WPARAM w, LPARAM l) {
-  if (m == WM_SYSCOMMAND && (w & 0xFFF0) == kRestorePointsCommand) {
+  if (m == WM_SYSCOMMAND && ((w & 0xFFF0) == kRestorePointsCommand || (w & 0xFFF0) == kSupportCommand)) {
     // Posted while another dialog holds the window, it waits for none.
-    if (IsWindowEnabled(hwnd()) && !prevInstance_) runCommand([this] { showRestorePoints(); });
+    if (IsWindowEnabled(hwnd()) && !prevInstance_) {
+      if ((w & 0xFFF0) == kRestorePointsCommand)
+        runCommand(L"복원 지점", [this] { showRestorePoints(); });
+      else
+        runCommand(kSupportTitle, [this] { showSupportPage(); });
+    }
     return 0;
   }
   return ui::Form::handleMessage(m, w, l);
@@ -175,10 +198,10 @@ void FrmMain::onClosing() {
   if (commandDepth_ == 0) PostQuitMessage(0);
 }
 
-void FrmMain::runCommand(const std::function<void()>& command) {
+void FrmMain::runCommand(const std::wstring& caption, const std::function<void()>& command) {
   ++commandDepth_;
   try {
-    command();
+    record_.run(caption, command);
   } catch (...) {
     // The quit waits until the failure has been reported (see below): posted
     // now, it would close the message before anyone could read it.
@@ -217,9 +240,12 @@ void FrmMain::wireCommands() {
   // Every command but closing runs through runCommand, so that a command
   // that unloads the window ends the loop only when it is done.
   auto command = [this](const ui::Button& button, std::function<void()> handler) {
-    button.onClick([this, handler = std::move(handler)] { runCommand(handler); });
+    button.onClick([this, &button, handler = std::move(handler)] { runCommand(captionOf(button), handler); });
   };
-  btnClose_.onClick([this] { closeMain(); });
+  btnClose_.onClick([this] {
+    record_.note(captionOf(btnClose_), L"완료");
+    closeMain();
+  });
   // The window is minimised only when the program runs. One that cannot be
   // started is reported; a UAC prompt the user refused needs no word.
   auto startTool = [this](const std::wstring& commandLine, const std::wstring& toolName) {
@@ -254,7 +280,9 @@ void FrmMain::wireCommands() {
   command(btnAS_, [this] { btnAS_Click(services_, profile_, *this, state_->backup); });
   command(btnRegBackup_, [this] { btnRegBackup_Click(services_, profile_, cmbReg_.text()); });
   btnReDelDB_.onMouseUp([this](const ui::MouseEvent& e) {
-    runCommand([&] { btnReDelDB_MouseDown(services_, profile_, e.button, e.shift); });
+    // Shift asks for the full wipe.
+    runCommand(captionOf(btnReDelDB_) + (e.shift & 1 ? L" (Shift)" : L""),
+               [&] { btnReDelDB_MouseDown(services_, profile_, e.button, e.shift); });
   });
   command(DoumteoUp_, [this] { DoumteoUp_Click(services_, *this); });
 }
@@ -279,17 +307,24 @@ void FrmMain::showLogin() {
 }
 
 void FrmMain::showClock() {
-  FrmTimeSet clock(services_);
+  FrmTimeSet clock(services_, &record_);
   clock.create(nullptr, WS_POPUP | WS_CAPTION | WS_SYSMENU);
   centreOnMain(clock.hwnd());
   runDialog(openDialogs_, clock, nullptr, hwnd());
 }
 
 void FrmMain::showRestorePoints() {
-  FrmRestorePoints points(services_, profile_);
+  FrmRestorePoints points(services_, profile_, record_);
   points.create(hwnd(), WS_POPUP | WS_CAPTION | WS_SYSMENU);
   centreOnMain(points.hwnd());
   runDialog(openDialogs_, points, hwnd(), nullptr);
+}
+
+void FrmMain::showSupportPage() {
+  FrmSupport page(services_, profile_, record_);
+  page.create(hwnd(), WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  centreOnMain(page.hwnd());
+  runDialog(openDialogs_, page, hwnd(), nullptr);
 }
 
 void FrmMain::showImage(int index) {

@@ -5,6 +5,7 @@
 #include <future>
 #include <memory>
 
+#include "common/action_record.h"
 #include "common/product_profile.h"
 #include "common/window_port.h"
 #include "platform/ports.h"
@@ -37,6 +38,9 @@ class FrmMain final : public ui::Form, public WindowPort {
   static constexpr UINT kRestorePointsCommand = 0x0110;
   // P: R is the system menu's own Restore, which takes the key first.
   static constexpr wchar_t kRestorePointsCaption[] = L"복원 지점(&P)...";
+  // The support page, below the restore points.
+  static constexpr UINT kSupportCommand = 0x0120;
+  static constexpr wchar_t kSupportCaption[] = L"지원 정보(&I)...";
 
  protected:
   void onLoad() override;
@@ -51,10 +55,14 @@ class FrmMain final : public ui::Form, public WindowPort {
   void centreOnMain(HWND dialog) const;
   void addRestorePointsToSystemMenu();
   void showRestorePoints();
-  void runCommand(const std::function<void()>& command);
+  void showSupportPage();
+  // Runs a command as one entry of the action record.
+  void runCommand(const std::wstring& caption, const std::function<void()>& command);
   int commandDepth_ = 0;
   bool quitPending_ = false;
-  const Services& services_;
+  // Every message box of the commands passes the record on its way.
+  ActionRecord record_;
+  const Services services_;
   const ProductProfile& profile_;
   bool prevInstance_;
   std::unique_ptr<MainState> state_;

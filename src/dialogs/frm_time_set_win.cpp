@@ -9,8 +9,8 @@ namespace doumteo {
 using ui::Font;
 using ui::Panel;
 
-FrmTimeSet::FrmTimeSet(const Services& services)
-    : ui::Form(L"FrmTimeSet", L"컴퓨터시간설정", 4680, 3075), services_(services) {
+FrmTimeSet::FrmTimeSet(const Services& services, ActionRecord* record)
+    : ui::Form(L"FrmTimeSet", L"컴퓨터시간설정", 4680, 3075), services_(services), record_(record) {
   const Panel form;
   const Panel upper = addPanel(L"SSPanel1", form, {0, 0, 4650, 2535});
   pnlNowTime_ = addPanel(L"pnlNowTime", upper, {180, 225, 4290, 510});
@@ -33,9 +33,11 @@ FrmTimeSet::FrmTimeSet(const Services& services)
 }
 
 void FrmTimeSet::save() {
-  if (SaveClockFromLists(services_.messages, services_.clock, services_.shell, cmbDate_[0].text(), cmbDate_[1].text(),
-                         cmbDate_[2].text()))
-    close();
+  const std::wstring from = dateText(services_.clock.now());
+  const std::wstring year = cmbDate_[0].text(), month = cmbDate_[1].text(), day = cmbDate_[2].text();
+  if (!SaveClockFromLists(services_.messages, services_.clock, services_.shell, year, month, day)) return;
+  if (record_) record_->note(L"날짜 설정", L"완료: " + from + L" → " + year + L"-" + month + L"-" + day);
+  close();
 }
 
 void FrmTimeSet::onLoad() {

@@ -1,6 +1,7 @@
 #pragma once
 #include <array>
 
+#include "common/action_record.h"
 #include "platform/ports.h"
 #include "ui/kit.h"
 
@@ -9,7 +10,8 @@ namespace doumteo {
 // The clock dialog: pick year, month and day; the time of day is kept.
 class FrmTimeSet final : public ui::Form {
  public:
-  explicit FrmTimeSet(const Services& services);
+  // record: where a changed date is noted, from and to (none: nowhere).
+  explicit FrmTimeSet(const Services& services, ActionRecord* record = nullptr);
 
  protected:
   void onLoad() override;
@@ -19,6 +21,7 @@ class FrmTimeSet final : public ui::Form {
  private:
   void save();
   const Services& services_;
+  ActionRecord* record_;
   ui::Panel pnlNowTime_;
   std::array<ui::DropDownList, 3> cmbDate_;
   ui::Button btnTimeShow_, btnSave_, btnClose_;

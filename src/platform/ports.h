@@ -288,6 +288,43 @@ class DatabasePort {
   virtual std::unique_ptr<DbConnection> createConnection() = 0;
 };
 
+// ---- facts about the PC -------------------------------------------------
+
+struct FileFacts {
+  std::uint64_t size = 0;
+  LocalTime changed;     // the last write, in local time
+  std::wstring version;  // the file version resource, "" when it has none
+};
+
+struct ScreenFacts {
+  int width = 0, height = 0;  // pixels of the main window's monitor
+  unsigned dpi = 96;
+};
+
+struct TimeZoneFacts {
+  std::wstring name;
+  int utcOffsetMinutes = 0;  // local time = UTC + this
+};
+
+// What the support page tells about the program, the PC and its files. Read
+// only when the page opens. Every member throws Failure when it cannot tell.
+class SystemInfoPort {
+ public:
+  virtual ~SystemInfoPort() = default;
+  virtual std::wstring executablePath() = 0;
+  virtual bool is64BitProcess() = 0;
+  virtual bool is64BitWindows() = 0;
+  virtual bool elevated() = 0;
+  virtual ScreenFacts screen() = 0;
+  virtual unsigned ansiCodePage() = 0;
+  virtual TimeZoneFacts timeZone() = 0;
+  // nullopt when there is no such file.
+  virtual std::optional<FileFacts> file(const std::wstring& path) = 0;
+  // The signer's name in the file's own Authenticode signature; "" when the
+  // file carries none.
+  virtual std::wstring signer(const std::wstring& path) = 0;
+};
+
 // ---- the aggregate -------------------------------------------------------
 
 struct Services {

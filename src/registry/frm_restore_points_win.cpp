@@ -7,8 +7,8 @@ namespace doumteo {
 using ui::Font;
 using ui::Panel;
 
-FrmRestorePoints::FrmRestorePoints(const Services& services, const ProductProfile& profile)
-    : ui::Form(L"FrmRestorePoints", L"복원 지점", 7800, 4560), services_(services), profile_(profile) {
+FrmRestorePoints::FrmRestorePoints(const Services& services, const ProductProfile& profile, ActionRecord& record)
+    : ui::Form(L"FrmRestorePoints", L"복원 지점", 7800, 4560), services_(services), profile_(profile), record_(record) {
   const Panel form;
   addLabel(L"lblPoints", form, {120, 150, 7560, 240}, L"도움터가 설정을 바꾸기 전에 저장해 둔 설정입니다.");
   // A fixed-pitch font keeps the columns of the lines under each other.
@@ -48,7 +48,9 @@ void FrmRestorePoints::undoSelected() {
   const RestorePoint point = points_[static_cast<std::size_t>(i)];
   // After an undo its own point is the newest; after a refusal the folder
   // is listed again all the same (the file may be gone), on the same line.
-  refill(UndoRestorePoint(services_, profile_, point) ? 0 : i);
+  bool touched = false;
+  record_.run(L"되돌리기 (" + point.when + L")", [&] { touched = UndoRestorePoint(services_, profile_, point); });
+  refill(touched ? 0 : i);
 }
 
 void FrmRestorePoints::onOk() {

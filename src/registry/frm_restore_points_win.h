@@ -1,6 +1,7 @@
 #pragma once
 #include <vector>
 
+#include "common/action_record.h"
 #include "common/product_profile.h"
 #include "platform/ports.h"
 #include "registry/undo.h"
@@ -11,7 +12,7 @@ namespace doumteo {
 // The restore points, newest first, and the undo of the one selected.
 class FrmRestorePoints final : public ui::Form {
  public:
-  FrmRestorePoints(const Services& services, const ProductProfile& profile);
+  FrmRestorePoints(const Services& services, const ProductProfile& profile, ActionRecord& record);
 
  protected:
   void onLoad() override;
@@ -25,6 +26,7 @@ class FrmRestorePoints final : public ui::Form {
   void undoSelected();
   const Services& services_;
   const ProductProfile& profile_;
+  ActionRecord& record_;
   std::vector<RestorePoint> points_;
   ui::ListBox lstPoints_;
   ui::Button btnUndo_, btnClose_;

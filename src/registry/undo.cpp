@@ -52,31 +52,37 @@ std::wstring refusalText(const std::wstring& file, const std::wstring& reason, s
 
 }  // namespace
 
-std::vector<RestorePoint> listRestorePoints(const Services& s) {
-  std::wstring folder;
+RestorePoint readRestorePoint(FileSystemPort& files, const std::wstring& folder, const std::wstring& name) {
+  const auto parsed = parseSnapshotFileName(name);
+  RestorePoint p;
+  p.fileName = name;
+  p.when = parsed->when;
+  p.action = actionInWords(parsed->action);
+  try {
+    const auto read = readSnapshotFile(files.readFile(folder + L"\\" + name, kSnapshotFileLimit));
+    if (read.content) {
+      p.readable = true;
+      p.products = snapshotApplications(*read.content);
+    }
+  } catch (const Failure&) {
+    // Listed all the same; the undo says why it cannot be used.
+  }
+  return p;
+}
+
+std::vector<std::wstring> restorePointNames(const Services& s, std::wstring& folder) {
   try {
     folder = snapshotFolderOf(s.files.localAppDataFolder());
   } catch (const Failure&) {
     return {};
   }
+  return snapshotsNewestFirst(s.files.listFiles(folder, L"*.reg"));
+}
+
+std::vector<RestorePoint> listRestorePoints(const Services& s) {
+  std::wstring folder;
   std::vector<RestorePoint> points;
-  for (const auto& name : snapshotsNewestFirst(s.files.listFiles(folder, L"*.reg"))) {
-    const auto parsed = parseSnapshotFileName(name);
-    RestorePoint p;
-    p.fileName = name;
-    p.when = parsed->when;
-    p.action = actionInWords(parsed->action);
-    try {
-      const auto read = readSnapshotFile(s.files.readFile(folder + L"\\" + name, kSnapshotFileLimit));
-      if (read.content) {
-        p.readable = true;
-        p.products = snapshotApplications(*read.content);
-      }
-    } catch (const Failure&) {
-      // Listed all the same; the undo says why it cannot be used.
-    }
-    points.push_back(std::move(p));
-  }
+  for (const auto& name : restorePointNames(s, folder)) points.push_back(readRestorePoint(s.files, folder, name));
   return points;
 }
 

@@ -25,6 +25,10 @@ struct RestorePoint {
 // The snapshots in the folder, newest first; each file is read to name its
 // products. Empty when there is no folder.
 std::vector<RestorePoint> listRestorePoints(const Services& services);
+// The names of the snapshots, newest first, and the folder they are in.
+std::vector<std::wstring> restorePointNames(const Services& services, std::wstring& folder);
+// One snapshot of the folder, read to name its products.
+RestorePoint readRestorePoint(FileSystemPort& files, const std::wstring& folder, const std::wstring& name);
 // One line of the list: date and time, action, products.
 std::wstring restorePointLine(const RestorePoint& point);
 

@@ -7,15 +7,13 @@
 #include "platform/dpi_win.h"
 #include "platform/failure.h"
 #include "platform/handle_win.h"
+#include "ui/controls.h"
 #include "ui/paint.h"
 
 namespace doumteo::ui {
 
 namespace {
 
-constexpr wchar_t kFormClass[] = L"DoumteoForm";
-constexpr wchar_t kPanelClass[] = L"DoumteoPanel3D";
-constexpr wchar_t kPictureClass[] = L"DoumteoPicture";
 constexpr UINT kMsgMouseUp = WM_APP + 1;
 constexpr int kFirstControlId = 1000;
 
@@ -164,73 +162,6 @@ Picture Form::addPicture(std::wstring name, const Panel& parent, Place place, bo
                                 L"", Font::Gulim, 0, false}));
 }
 
-HWND Control::hwnd() const { return form_ ? form_->items_[index_].hwnd : nullptr; }
-
-std::wstring Control::text() const {
-  HWND h = hwnd();
-  return h ? windowText(h) : std::wstring();
-}
-
-void Control::setText(const std::wstring& t) const {
-  if (HWND h = hwnd()) {
-    SetWindowTextW(h, t.c_str());
-    InvalidateRect(h, nullptr, TRUE);
-  }
-}
-
-void Control::setEnabled(bool enabled) const {
-  if (HWND h = hwnd()) EnableWindow(h, enabled ? TRUE : FALSE);
-}
-
-void Control::focus() const {
-  if (HWND h = hwnd()) SetFocus(h);
-}
-
-void Button::onClick(std::function<void()> handler) const { form_->items_[index_].click = std::move(handler); }
-
-void Button::onMouseUp(std::function<void(const MouseEvent&)> handler) const {
-  Form::Item& item = form_->items_[index_];
-  item.mouseUp = std::move(handler);
-  form_->subclassForMouse(item);
-}
-
-void DropDownList::fill(const std::vector<std::wstring>& entries, const std::wstring& preset) const {
-  HWND h = hwnd();
-  SendMessageW(h, CB_RESETCONTENT, 0, 0);
-  for (const auto& e : entries) SendMessageW(h, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(e.c_str()));
-  SendMessageW(h, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(preset.c_str()));
-}
-
-void ListBox::fill(const std::vector<std::wstring>& lines, int selected) const {
-  HWND h = hwnd();
-  SendMessageW(h, WM_SETREDRAW, FALSE, 0);
-  SendMessageW(h, LB_RESETCONTENT, 0, 0);
-  for (const auto& line : lines) SendMessageW(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(line.c_str()));
-  SendMessageW(h, LB_SETCURSEL, static_cast<WPARAM>(selected), 0);
-  SendMessageW(h, WM_SETREDRAW, TRUE, 0);
-  InvalidateRect(h, nullptr, TRUE);
-}
-
-int ListBox::selectedIndex() const {
-  const LRESULT i = SendMessageW(hwnd(), LB_GETCURSEL, 0, 0);
-  return i == LB_ERR ? -1 : static_cast<int>(i);
-}
-
-void ListBox::onDoubleClick(std::function<void()> handler) const {
-  form_->items_[index_].doubleClick = std::move(handler);
-}
-
-void Picture::setPicture(HBITMAP bitmap) const {
-  if (HWND h = hwnd()) {
-    SetPropW(h, L"bitmap", bitmap);
-    InvalidateRect(h, nullptr, TRUE);
-  }
-}
-
-void Picture::onDoubleClick(std::function<void()> handler) const {
-  form_->items_[index_].doubleClick = std::move(handler);
-}
-
 void Form::makeFonts() {
   LOGFONTW lf{};
   lf.lfHeight = -MulDiv(9, static_cast<int>(dpi_), 72);
@@ -258,57 +189,15 @@ void Form::createControl(std::size_t index) {
   Item& item = items_[index];
   HWND parent = item.parent < 0 ? hwnd_ : items_[static_cast<std::size_t>(item.parent)].hwnd;
   const RECT r = controlRectPixels(index);
-  const wchar_t* cls = L"STATIC";
-  DWORD style = WS_CHILD | WS_VISIBLE;
-  DWORD ex = 0;
-  switch (item.kind) {
-    case Kind::Panel3D:
-      cls = kPanelClass;
-      style |= WS_CLIPSIBLINGS;
-      ex = WS_EX_CONTROLPARENT;
-      break;
-    case Kind::Label:
-      cls = L"STATIC";
-      style |= SS_LEFT | SS_NOPREFIX;
-      break;
-    case Kind::ImageButton:
-      cls = L"BUTTON";
-      style |= BS_OWNERDRAW | (item.tabStop ? WS_TABSTOP : 0);
-      break;
-    case Kind::PushButton:
-      cls = L"BUTTON";
-      style |= BS_PUSHBUTTON | (item.tabStop ? WS_TABSTOP : 0);
-      break;
-    case Kind::DropDownList:
-      cls = L"COMBOBOX";
-      style |= CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP;
-      break;
-    case Kind::ListBox:
-      // Sorted by the form, not by the control; no partial last line.
-      cls = L"LISTBOX";
-      style |= LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
-      ex = WS_EX_CLIENTEDGE;
-      break;
-    case Kind::TextBox:
-    case Kind::PasswordBox:
-      cls = L"EDIT";
-      style |= ES_AUTOHSCROLL | WS_TABSTOP | (item.kind == Kind::PasswordBox ? ES_PASSWORD : 0);
-      ex = WS_EX_CLIENTEDGE;
-      break;
-    case Kind::PictureBox:
-      cls = kPictureClass;
-      ex = WS_EX_CLIENTEDGE;
-      break;
-    case Kind::Image:
-      cls = kPictureClass;
-      break;
-  }
-  HWND h = CreateWindowExW(ex, cls, item.caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                           parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(index))), g_instance, nullptr);
+  const WindowKind k = windowKindOf(item.kind, item.tabStop);
+  HWND h = CreateWindowExW(k.exStyle, k.windowClass, item.caption.c_str(), k.style, r.left, r.top, r.right - r.left,
+                           r.bottom - r.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(idOf(index))),
+                           g_instance, nullptr);
   if (!h) failNoWindow();
   item.hwnd = h;
   if (item.kind == Kind::PasswordBox) SendMessageW(h, EM_SETPASSWORDCHAR, L'*', 0);
   if (item.kind == Kind::Image) SetPropW(h, L"stretch", reinterpret_cast<HANDLE>(1));
+  if (item.kind == Kind::TextView) keepKeysForForm(h);
   subclassForMouse(item);
   SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(fontOf(item)), FALSE);
 }

@@ -27,6 +27,8 @@ enum class Kind {
   ListBox,
   TextBox,
   PasswordBox,
+  TextView,
+  StatusLine,
   PictureBox,
   Image
 };
@@ -120,6 +122,24 @@ class TextBox : public Control {
   friend class Form;
 };
 
+// A read-only text of many lines in a sunken box with a vertical scroll bar;
+// its text can be selected and copied. Tab, Enter and Esc stay the form's.
+class TextView : public Control {
+ public:
+  TextView() = default;
+  void selectAll() const;
+
+ private:
+  using Control::Control;
+  friend class Form;
+};
+
+// One line of text that says what has just happened.
+class StatusLine : public Control {
+  using Control::Control;
+  friend class Form;
+};
+
 // A picture box shows its bitmap at its natural size (scaled for the DPI);
 // an image stretches it over its whole client area. The form does not own
 // the bitmap.
@@ -188,6 +208,8 @@ class Form {
   DropDownList addDropDownList(std::wstring name, const Panel& parent, Place place);
   ListBox addListBox(std::wstring name, const Panel& parent, Place place, Font font = Font::Gulim);
   TextBox addTextBox(std::wstring name, const Panel& parent, Place place, bool password = false);
+  TextView addTextView(std::wstring name, const Panel& parent, Place place, Font font = Font::Gulim);
+  StatusLine addStatusLine(std::wstring name, const Panel& parent, Place place);
   // stretch: the bitmap fills the control (an image); otherwise a picture
   // box with a sunken border at the bitmap's natural size.
   Picture addPicture(std::wstring name, const Panel& parent, Place place, bool stretch);

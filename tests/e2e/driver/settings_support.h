@@ -347,6 +347,8 @@ class SnapshotFolderGuard {
   }
   ~SnapshotFolderGuard() {
     try {
+      // A scenario may have put a file where the program's own folder goes.
+      if (!isFolder(snapshotOwnFolder())) DeleteFileW(snapshotOwnFolder().c_str());
       if (!ownExisted_) {
         removeTree(snapshotOwnFolder());
         return;

@@ -36,10 +36,14 @@ TEST(RestorePointsMenu, TheEntryStandsRightBelowTheWindowsSeparator) {
   }
   ASSERT_EQ(entries, 1);
   EXPECT_EQ(at, firstSeparator + 1);
-  EXPECT_EQ(GetMenuItemID(menu, at + 1), static_cast<UINT>(SC_CLOSE));
+  // The support page right below it, then Close.
+  EXPECT_EQ(GetMenuItemID(menu, at + 1), FrmMain::kSupportCommand);
+  EXPECT_EQ(GetMenuItemID(menu, at + 2), static_cast<UINT>(SC_CLOSE));
   wchar_t caption[64] = {};
   GetMenuStringW(menu, FrmMain::kRestorePointsCommand, caption, 64, MF_BYCOMMAND);
   EXPECT_EQ(std::wstring(caption), FrmMain::kRestorePointsCaption);
+  GetMenuStringW(menu, FrmMain::kSupportCommand, caption, 64, MF_BYCOMMAND);
+  EXPECT_EQ(std::wstring(caption), FrmMain::kSupportCaption);
 }
 
 // What the timer below works with.
