@@ -39,6 +39,8 @@ std::wstring fact(const Read& read) {
   }
 }
 
+// A setting left empty says so rather than leaving a blank to be misread.
+std::wstring orNone(const std::wstring& value) { return value.empty() ? std::wstring(L"없음") : value; }
 std::wstring yesNo(bool yes) { return yes ? L"예" : L"아니요"; }
 std::wstring bits(bool is64) { return is64 ? L"64비트" : L"32비트"; }
 
@@ -138,8 +140,8 @@ void aboutWindows(Page& page, const Services& s, SystemInfoPort& system) {
 
 void aboutProduct(Page& page, const Services& s, SystemInfoPort& system, const ProductProfile& profile) {
   page.section(L"제품");
-  page.line(L"이름", profile.programName);
-  page.line(L"설정 이름", profile.regiProgram);
+  page.line(L"이름", orNone(profile.programName));
+  page.line(L"설정 이름", orNone(profile.regiProgram));
   page.line(L"실행 파일", fact([&] {
               const std::wstring path = s.files.programFolder() + L"\\" + profile.exeFile;
               return path + L" (" + fileFacts(system, path, true) + L")";
@@ -148,7 +150,7 @@ void aboutProduct(Page& page, const Services& s, SystemInfoPort& system, const P
               const auto runs = productRunsNow(s.processes, profile);
               return runs ? yesNo(*runs) : unreadable(L"실행 중인 프로그램 목록을 얻지 못했습니다");
             }));
-  page.line(L"설치 파일 주소", profile.setupFile);
+  page.line(L"설치 파일 주소", orNone(profile.setupFile));
 }
 
 void aboutDatabase(Page& page, const Services& s, SystemInfoPort& system, const ProductProfile& profile) {
@@ -199,7 +201,11 @@ void aboutRestorePoints(Page& page, const Services& s) {
               const RestorePoint p = readRestorePoint(s.files, folder, names.front());
               std::wstring text = p.when + L", " + p.action + L", ";
               if (!p.readable) return text + L"쓸 수 없는 파일";
-              for (std::size_t i = 0; i < p.products.size(); ++i) text += (i ? L", " : L"") + p.products[i];
+              std::wstring separator;
+              for (const auto& product : p.products) {
+                text += separator + product;
+                separator = L", ";
+              }
               return text;
             }));
 }

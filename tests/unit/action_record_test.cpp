@@ -29,6 +29,7 @@ TEST(ActionRecordText, Utf8BothWaysAndMalformedBytesReplaced) {
   const std::wstring text = L"A\u00e9\u0416\u20ac가😀";
   EXPECT_EQ(toUtf8(text), "A\xC3\xA9\xD0\x96\xE2\x82\xAC\xEA\xB0\x80\xF0\x9F\x98\x80");
   EXPECT_EQ(fromUtf8(toUtf8(text)), text);
+  EXPECT_EQ(toUtf8(L"\u07FF\u0800"), "\xDF\xBF\xE0\xA0\x80");  // the last of two bytes, the first of three
   // UTF-16 units as Windows holds them: a pair is one character, a high
   // surrogate before anything else stays alone.
   EXPECT_EQ(toUtf8(std::wstring{wchar_t(0xD83D), wchar_t(0xDE00)}), "\xF0\x9F\x98\x80");

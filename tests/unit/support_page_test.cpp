@@ -71,6 +71,7 @@ TEST(SupportPage, NamesWhatTheAgentAsksForAndSaysInPlaceWhatCannotBeRead) {
   EXPECT_EQ(valueOf(page, L"표준 시간대"), L"대한민국 표준시 (UTC+09:00)");
   EXPECT_EQ(valueOf(page, L"지금 PC의 날짜와 시간"), L"2009-03-05 14:05:33");
   EXPECT_EQ(valueOf(page, L"실행 파일"), L"C:\\Product\\Velto.exe (없음)");
+  EXPECT_EQ(valueOf(page, L"설치 파일 주소"), L"없음");
   EXPECT_EQ(valueOf(page, L"지금 실행 중"), L"읽을 수 없음: 실행 중인 프로그램 목록을 얻지 못했습니다");
   EXPECT_EQ(valueOf(page, L"경로"), L"D:\\자료\\dbMain.mdb");
   EXPECT_EQ(valueOf(page, L"파일"), L"있음, 1,234,567 바이트, 바뀐 때 2024-01-03 04:05:06");
