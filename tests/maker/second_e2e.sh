@@ -9,10 +9,19 @@
 set -eu
 src=$(cd "${1:?source folder}" && pwd)
 b="$src/build/win64-second"
-cmake -S "$src" -B "$b" -G Ninja --toolchain "$src/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-  -DDOUMTEO_MAKER_DIR="$src/tests/maker/second" >/dev/null
-cmake --build "$b" --target doumteo e2e_tests recorder stay_running e2e_testwin -j2 >/dev/null
-grep -q 'kMakerHost\[\] = L"www.dalbit-works.example"' "$b/generated/build_config.h"
+# The build's words go to a log, shown when it fails: ninja writes its errors
+# to standard output.
+log="$b.build.log"
+mkdir -p "$b"
+if ! { cmake -S "$src" -B "$b" -G Ninja --toolchain "$src/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+  -DDOUMTEO_MAKER_DIR="$src/tests/maker/second" &&
+  cmake --build "$b" --target doumteo e2e_tests recorder stay_running e2e_testwin -j2; } >"$log" 2>&1; then
+  tail -40 "$log" >&2
+  echo "maker.e2e: the build from the second profile failed (all of it in $log)" >&2
+  exit 1
+fi
+grep -q 'kMakerHost\[\] = L"www.dalbit-works.example"' "$b/generated/build_config.h" ||
+  { echo "maker.e2e: $b/generated/build_config.h does not hold the second profile's host" >&2; exit 1; }
 python3 "$src/tests/maker/no_sample_words.py" "$src/makers/sample/maker.ini" "$src/tests/maker/second/maker.ini" \
   "$b/doumteo.exe"
 exec "$src/tests/e2e/run-e2e.sh" "$b" "$b/tests/e2e/e2e_tests.exe" "$b/doumteo.exe" \

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -189,6 +190,13 @@ void mouseClick(HWND control, MouseButton button, WPARAM modifiers = 0);
 // window with the keyboard focus; see focusWindow). With alt, the system-key
 // messages with the context bit, which the program turns into Alt+<key>.
 void pressKey(HWND target, UINT virtualKey, bool alt = false);
+// Keys through the system's input, to whatever window is in front: each key
+// pressed and released in turn, the ones before it held down (Alt+Space is
+// {VK_MENU, VK_SPACE}).
+void typeKeys(std::initializer_list<WORD> keys);
+// Brings main to the front, opens its system menu with Alt+Space as a person
+// does, and returns the menu's window.
+HWND openSystemMenu(const Process& program, HWND main);
 // The window of the process's user-interface thread that has the focus (or
 // its active window).
 HWND focusWindow(const Process& process);

@@ -2,6 +2,8 @@
 // and text as a person gives them.
 #include "driver/driver.h"
 
+#include <iterator>
+
 #include "driver/driver_internal.h"
 
 namespace e2e {
@@ -128,6 +130,35 @@ void pressKey(HWND target, UINT virtualKey, bool alt) {
   const LPARAM released = static_cast<LPARAM>(3u << 30);
   PostMessageW(target, alt ? WM_SYSKEYDOWN : WM_KEYDOWN, virtualKey, 1 | scan | context);
   PostMessageW(target, alt ? WM_SYSKEYUP : WM_KEYUP, virtualKey, 1 | scan | context | released);
+}
+
+void typeKeys(std::initializer_list<WORD> keys) {
+  std::vector<INPUT> input;
+  auto key = [&](WORD vk, bool up) {
+    INPUT in{};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    input.push_back(in);
+  };
+  for (WORD vk : keys) key(vk, false);
+  for (auto vk = std::rbegin(keys); vk != std::rend(keys); ++vk) key(*vk, true);
+  SendInput(static_cast<UINT>(input.size()), input.data(), sizeof(INPUT));
+}
+
+HWND openSystemMenu(const Process& program, HWND main) {
+  SetForegroundWindow(main);
+  waitUntil([&] { return GetForegroundWindow() == main; }, L"the main window in front");
+  typeKeys({VK_MENU, VK_SPACE});
+  HWND menu = nullptr;
+  waitUntil(
+      [&] {
+        for (HWND w : topWindows(program.id()))
+          if (className(w) == L"#32768") menu = w;
+        return menu != nullptr;
+      },
+      L"the system menu");
+  return menu;
 }
 
 HWND focusWindow(const Process& process) {

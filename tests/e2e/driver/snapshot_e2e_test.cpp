@@ -453,28 +453,8 @@ TEST_F(RestorePoints, Screenshot) {
   HWND main = waitMainWindow(program);
   const std::wstring dpi = std::to_wstring(environment().dpi);
   // As a person opens it: Alt+Space for the system menu, then P.
-  SetForegroundWindow(main);
-  waitUntil([&] { return GetForegroundWindow() == main; }, L"the main window in front");
-  auto key = [](WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return in;
-  };
-  INPUT altSpace[] = {key(VK_MENU, false), key(VK_SPACE, false), key(VK_SPACE, true), key(VK_MENU, true)};
-  SendInput(4, altSpace, sizeof(INPUT));
-  HWND menu = nullptr;
-  waitUntil(
-      [&] {
-        for (HWND w : topWindows(program.id()))
-          if (className(w) == L"#32768") menu = w;
-        return menu != nullptr;
-      },
-      L"the system menu");
-  screenshot(menu, L"system-menu-" + dpi);
-  std::vector<INPUT> keys{key('P', false), key('P', true)};
-  SendInput(static_cast<UINT>(keys.size()), keys.data(), sizeof(INPUT));
+  screenshot(openSystemMenu(program, main), L"system-menu-" + dpi);
+  typeKeys({'P'});
   Dialog d = shown(program, main);
   EXPECT_EQ(listItems(d.list), std::vector<std::wstring>{L"저장된 복원 지점이 없습니다."});
   EXPECT_FALSE(IsWindowEnabled(child(d.window, L"되돌리기(&U)")));

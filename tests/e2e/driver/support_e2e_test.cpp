@@ -104,26 +104,8 @@ TEST_F(SupportPage, Screenshot) {
   HWND main = waitMainWindow(program);
   fullWipe(program, main);
   // As a person opens it: Alt+Space for the system menu, then I.
-  SetForegroundWindow(main);
-  waitUntil([&] { return GetForegroundWindow() == main; }, L"the main window in front");
-  auto key = [](WORD vk, bool up) {
-    INPUT in{};
-    in.type = INPUT_KEYBOARD;
-    in.ki.wVk = vk;
-    in.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    return in;
-  };
-  INPUT altSpace[] = {key(VK_MENU, false), key(VK_SPACE, false), key(VK_SPACE, true), key(VK_MENU, true)};
-  SendInput(4, altSpace, sizeof(INPUT));
-  waitUntil(
-      [&] {
-        for (HWND w : topWindows(program.id()))
-          if (className(w) == L"#32768") return true;
-        return false;
-      },
-      L"the system menu");
-  INPUT i[] = {key('I', false), key('I', true)};
-  SendInput(2, i, sizeof(INPUT));
+  openSystemMenu(program, main);
+  typeKeys({'I'});
   const Page p = shown(program, main);
   const std::wstring text = windowText(p.text);
   EXPECT_EQ(focusWindow(program), p.text);
