@@ -66,6 +66,7 @@ TEST(SupportPage, NamesWhatTheAgentAsksForAndSaysInPlaceWhatCannotBeRead) {
   EXPECT_EQ(valueOf(page, L"서명"), L"서명됨: 벨토소프트");
   EXPECT_EQ(valueOf(page, L"제품"), L"Windows 11 Pro");
   EXPECT_EQ(valueOf(page, L"빌드"), L"22631.2861");
+  EXPECT_EQ(valueOf(page, L"종류"), L"64비트 Windows");
   EXPECT_EQ(valueOf(page, L"관리자 권한으로 실행"), L"읽을 수 없음: Error 5: Access is denied.");
   EXPECT_EQ(valueOf(page, L"화면"), L"2560 × 1440, 144 DPI (150%)");
   EXPECT_EQ(valueOf(page, L"표준 시간대"), L"대한민국 표준시 (UTC+09:00)");
