@@ -51,9 +51,8 @@ std::wstring desktopFolder() {
 // a page is saved. Empty when the user cancelled.
 std::wstring askSavePath(HWND owner, const std::wstring& suggested) {
   using SaveFn = BOOL(WINAPI*)(LPOPENFILENAMEW);
-  static HMODULE library = LoadLibraryW(L"comdlg32.dll");
-  auto* save = library ? reinterpret_cast<SaveFn>(reinterpret_cast<void*>(GetProcAddress(library, "GetSaveFileNameW")))
-                       : nullptr;
+  static HMODULE library = systemLibrary(L"comdlg32.dll");
+  auto* save = reinterpret_cast<SaveFn>(reinterpret_cast<void*>(GetProcAddress(library, "GetSaveFileNameW")));
   if (!save) throw Failure(static_cast<int>(GetLastError()), L"comdlg32.dll");
   std::vector<wchar_t> file(32768, L'\0');
   suggested.copy(file.data(), suggested.size());

@@ -18,16 +18,6 @@ namespace {
   throw Failure(static_cast<int>(code), systemErrorText(code));
 }
 
-// A library of the system folder, loaded on first use and kept.
-HMODULE systemLibrary(const wchar_t* name) {
-  wchar_t folder[MAX_PATH];
-  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
-  if (n == 0 || n >= MAX_PATH) failLast();
-  HMODULE library = LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
-  if (!library) failLast();
-  return library;
-}
-
 template <class F>
 F entry(HMODULE library, const char* name) {
   auto* address = GetProcAddress(library, name);
@@ -63,6 +53,15 @@ std::wstring fileVersion(const std::wstring& path) {
 }
 
 }  // namespace
+
+HMODULE systemLibrary(const wchar_t* name) {
+  wchar_t folder[MAX_PATH];
+  const UINT n = GetSystemDirectoryW(folder, MAX_PATH);
+  if (n == 0 || n >= MAX_PATH) failLast();
+  HMODULE library = LoadLibraryW((std::wstring(folder, n) + L"\\" + name).c_str());
+  if (!library) failLast();
+  return library;
+}
 
 std::wstring Win32SystemInfo::executablePath() {
   std::wstring path(32768, L'\0');

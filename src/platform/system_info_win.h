@@ -8,6 +8,10 @@
 
 namespace doumteo {
 
+// A library of the system folder (never one beside the program), loaded on
+// first use and kept; throws Failure when it cannot be loaded.
+HMODULE systemLibrary(const wchar_t* name);
+
 class Win32SystemInfo final : public SystemInfoPort {
  public:
   // window: the screen facts are those of its monitor.
