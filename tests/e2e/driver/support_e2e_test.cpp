@@ -148,13 +148,20 @@ TEST_F(SupportPage, Screenshot) {
   EXPECT_NE(text.find(L"\r\n"), std::wstring::npos);
   EXPECT_EQ(std::count(text.begin(), text.end(), L'\n'), std::count(text.begin(), text.end(), L'\r'));
 
+  // The record is watched by its size, not read over and over: a reader
+  // holding it open at the moment the program replaces it would cost the line.
+  const auto recordSize = [] {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    return GetFileAttributesExW(recordPath().c_str(), GetFileExInfoStandard, &a) ? a.nFileSizeLow : 0;
+  };
+  const DWORD before = recordSize();
   pressKey(p.text, VK_ESCAPE);
   waitGone(p.window);
   EXPECT_TRUE(IsWindowEnabled(main));
   // Its own opening is in the record now, for the next time.
+  waitUntil([&] { return recordSize() != before; }, L"the page's line in the record");
   const std::wstring opened = std::wstring(L"  ") + doumteo::kSupportTitle + L"  완료";
-  waitUntil([&] { return fromUtf8(readFile(recordPath()).value_or("")).find(opened) != std::wstring::npos; },
-            L"the page's line in the record");
+  EXPECT_NE(fromUtf8(readFile(recordPath()).value_or("")).find(opened), std::wstring::npos);
 }
 
 TEST_F(SupportPage, NoLoginPasswordOrSettingValueInThePageTheCopyTheFileOrTheRecord) {
